@@ -1,0 +1,50 @@
+#pragma once
+// The picture store: every named picture of the game, the composition surface `buffer` and the
+// shown picture `work_image`.
+
+#include <array>
+#include <string>
+
+#include "platform/raster.hpp"
+
+namespace kelvora {
+
+inline constexpr int buffer_size = 500;      // buffer is 500 x 500
+inline constexpr int work_image_size = 501;  // work_image takes back_image's 501 x 501
+
+struct PictureStore {
+    Surface open_image;
+    Surface open_image2;
+    Surface option_image;
+    Surface rank_image;
+    Surface rank_image2;
+    Surface back_image;
+    std::array<Surface, 9> block_image;
+    Surface restart_image;
+    Surface moji_image;
+    Surface moji_image2;
+    Surface story_image;
+    Surface story_moji1;
+    Surface story_moji2;
+
+    Surface buffer;      // 500 x 500, 32 bits
+    Surface work_image;  // 501 x 501, 32 bits
+};
+
+// One picture file of the store: its file name in app_dir, size and depth.
+struct PictureSpec {
+    const char* file_name;
+    int width;
+    int height;
+    int depth;
+};
+
+// Every picture file the store loads, in a fixed order.
+const std::array<PictureSpec, 21>& picture_specs();
+
+// Loads every picture from `folder` (ending in a separator) and makes buffer and work_image.
+// Returns an empty string on success, else a message that names the file that is missing or
+// has the wrong size or depth.
+std::string load_pictures(PictureStore& store, const std::string& folder);
+
+}  // namespace kelvora

@@ -1,0 +1,139 @@
+#pragma once
+// The deterministic platform for tests: a virtual clock that only moves while events are run,
+// scripted input at given times, a play timer that ticks on that clock, and fakes that record
+// what the game asked for (sounds, texts, pages, HTTP requests).
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.hpp"
+
+namespace kelvora {
+
+class HeadlessPlatform : public EventLoop, public PlayTimer, public Window {
+public:
+    void set_input_handler(InputHandler* handler) { handler_ = handler; }
+
+    // EventLoop
+    double clock_seconds() const override { return now_; }
+    void process_events() override;
+    void run_events_until(double deadline) override;
+
+    // PlayTimer
+    void set_interval(int milliseconds) override;
+    int interval() const override { return interval_ms_; }
+    void set_enabled(bool enabled) override;
+    bool enabled() const override { return timer_enabled_; }
+
+    // Window
+    void set_picture(const Bitmap* work_image) override { picture_ = work_image; }
+    void show() override { shown_ = true; }
+    void refresh() override { ++refresh_count_; }
+    void show_error(const std::string& message) override { errors_.push_back(message); }
+    void end_program(int status) override;
+
+    // Scripting: an input delivered when the virtual clock reaches `time`.
+    void at(double time, std::function<void(InputHandler&)> event);
+    void press_at(double time, MouseButton button, double x, double y);
+    void move_at(double time, double x, double y);
+    void key_down_at(double time, int key_code);
+    void key_press_at(double time, int char_code);
+    void menu_at(double time, MenuCommand command);
+    // Runs events (and ticks) for `seconds` of virtual time.
+    void run_for(double seconds) { run_events_until(now_ + seconds); }
+
+    // What the game did
+    const Bitmap* picture() const { return picture_; }
+    bool shown() const { return shown_; }
+    int refresh_count() const { return refresh_count_; }
+    const std::vector<std::string>& errors() const { return errors_; }
+    bool ended() const { return ended_; }
+    int exit_status() const { return exit_status_; }
+    int ticks_run() const { return ticks_run_; }
+
+private:
+    bool deliver_next(double limit);
+
+    InputHandler* handler_ = nullptr;
+    double now_ = 0.0;
+    std::multimap<double, std::function<void(InputHandler&)>> script_;
+    int interval_ms_ = 0;
+    bool timer_enabled_ = true;
+    double next_tick_ = 0.0;
+    bool in_tick_ = false;
+    int ticks_run_ = 0;
+    const Bitmap* picture_ = nullptr;
+    bool shown_ = false;
+    int refresh_count_ = 0;
+    std::vector<std::string> errors_;
+    bool ended_ = false;
+    int exit_status_ = 0;
+};
+
+// Records the sound calls by file name: "wave po.wav", "open kelvora1.mid", "play", "rewind",
+// "close". A tune plays until the test says it has ended.
+class RecordingSound : public SoundDevice {
+public:
+    void play_wave(const std::string& path) override;
+    bool open_tune(const std::string& path) override;
+    void play_tune() override;
+    void rewind_tune() override;
+    void close_tune() override;
+    bool tune_open() const override { return open_; }
+    bool tune_playing() const override { return open_ && playing_; }
+
+    void end_tune() { playing_ = false; }   // the tune's last note has played
+    void set_missing(bool missing) { missing_ = missing; }  // every open fails
+    std::vector<std::string> waves() const;  // the wave file names, in order
+    std::vector<std::string> calls;
+
+private:
+    bool open_ = false, playing_ = false, missing_ = false;
+};
+
+// Records every text drawn, and draws nothing.
+class RecordingText : public TextRenderer {
+public:
+    struct Call {
+        const Surface* surface;
+        Font font;
+        Colour colour;
+        Rect rect;
+        unsigned format;
+        std::string text;
+    };
+    void draw_text(Surface& surface, const Font& font, Colour colour, const Rect& rect, unsigned format,
+                   std::string_view utf8) override;
+    std::vector<Call> calls;
+};
+
+// Answers every GET with `reply` and records the URLs asked for.
+class FakeHttp : public HttpClient {
+public:
+    std::optional<std::string> get(const std::string& url) override {
+        urls.push_back(url);
+        return reply;
+    }
+    std::optional<std::string> reply;
+    std::vector<std::string> urls;
+};
+
+class RecordingBrowser : public Browser {
+public:
+    void open(const std::string& target) override { opened.push_back(target); }
+    std::vector<std::string> opened;
+};
+
+// All headless services together, ready to build an App from.
+struct HeadlessServices {
+    HeadlessPlatform platform;
+    RecordingSound sound;
+    RecordingText text;
+    FakeHttp http;
+    RecordingBrowser browser;
+};
+
+}  // namespace kelvora

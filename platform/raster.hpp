@@ -1,0 +1,127 @@
+#pragma once
+// Our own small raster library, standing in for the Windows drawing calls the game was written
+// against. Pure functions over pixel memory: no Qt, no window system.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace kelvora {
+
+struct Colour {
+    std::uint8_t r = 0, g = 0, b = 0;
+    friend bool operator==(Colour, Colour) = default;
+    constexpr std::uint32_t packed() const { return (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | b; }
+    static constexpr Colour from_packed(std::uint32_t v) {
+        return {std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
+    }
+};
+
+inline constexpr Colour black{0, 0, 0};
+inline constexpr Colour white{255, 255, 255};
+
+using Palette = std::array<Colour, 256>;
+
+// A bitmap of 1, 8 or 32 bits per pixel. Rows are stored top-down. 1- and 8-bit pixels take one
+// byte each (0/1, or a colour-table index); 32-bit pixels are 0x00RRGGBB.
+class Bitmap {
+public:
+    Bitmap() = default;
+    static Bitmap mono(int width, int height);                           // all 0; table {black, white}
+    static Bitmap indexed(int width, int height, const Palette& palette); // all index 0
+    static Bitmap rgb(int width, int height);                            // all black
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    int depth() const { return depth_; }  // 0 for an empty bitmap
+    bool empty() const { return depth_ == 0; }
+
+    std::uint8_t* index_row(int y) { return bytes_.data() + std::size_t(y) * width_; }
+    const std::uint8_t* index_row(int y) const { return bytes_.data() + std::size_t(y) * width_; }
+    std::uint32_t* rgb_row(int y) { return rgb_.data() + std::size_t(y) * width_; }
+    const std::uint32_t* rgb_row(int y) const { return rgb_.data() + std::size_t(y) * width_; }
+
+    // The colour table of a 1- or 8-bit bitmap (entries 0 and 1 for 1 bit).
+    Palette& palette() { return palette_; }
+    const Palette& palette() const { return palette_; }
+
+    // The colour shown at (x, y); the caller keeps (x, y) inside the bitmap.
+    Colour colour_at(int x, int y) const;
+
+private:
+    int width_ = 0, height_ = 0, depth_ = 0;
+    std::vector<std::uint8_t> bytes_;
+    std::vector<std::uint32_t> rgb_;
+    Palette palette_{};
+};
+
+// A device-context-like drawing surface: a bitmap with the background and text colours that
+// decide the colour <-> monochrome conversions of block transfers.
+struct Surface {
+    Bitmap bitmap;
+    Colour background = white;
+    Colour text_colour = black;
+    int width() const { return bitmap.width(); }
+    int height() const { return bitmap.height(); }
+};
+
+// Raster operations, with the values of the Windows constants of the same names.
+enum class Rop : std::uint32_t {
+    srccopy = 0x00CC0020,    // D = S
+    srcand = 0x008800C6,     // D = S AND D
+    srcpaint = 0x00EE0086,   // D = S OR D
+    srcinvert = 0x00660046,  // D = S XOR D
+    srcerase = 0x00440328,   // D = S AND NOT D
+    blackness = 0x00000042,  // D = 0
+};
+
+// Block transfer of the w x h block at (sx, sy) of src to (x, y) of dst, clipped to both.
+// Source pixels are converted to the destination's format first:
+//  colour -> 1 bit: a pixel equal to src.background becomes 1, every other 0;
+//  1 bit -> colour: 0 becomes dst.text_colour, 1 becomes dst.background;
+//  colour -> 8 bit: nearest colour of dst's colour table.
+// src may be null for BLACKNESS. Returns false (and draws nothing) when a surface is empty.
+bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int sx, int sy, Rop rop);
+inline bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy, Rop rop) {
+    return bit_blt(dst, x, y, w, h, &src, sx, sy, rop);
+}
+
+// Stretched transfer of the sw x sh block at (sx, sy) to the w x h block at (x, y), in the
+// default stretch mode: enlarging repeats pixels, shrinking combines the dropped pixels with AND
+// (as Windows' BLACKONWHITE does). Conversions and result as for bit_blt.
+bool stretch_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy, int sw,
+                 int sh, Rop rop);
+
+// Draws the w x h pixels of an 8-bit bitmap 1:1 at (x, y) of dst, looking every index up in
+// `colours` instead of the bitmap's own table (the palette fades).
+bool palette_blt(Surface& dst, int x, int y, int w, int h, const Bitmap& indexes, const Palette& colours);
+
+// Fills a rectangle with one colour (nearest index on 8 bit, colour == background -> 1 on 1 bit).
+void fill_rect(Surface& dst, int x, int y, int w, int h, Colour colour);
+
+// The colour at (x, y), or black outside the surface.
+Colour get_pixel(const Surface& surface, int x, int y);
+
+// Surface flood fill: replaces the 4-connected area of pixels equal to `surface_colour` that
+// contains (x, y) with `fill`. Returns false when (x, y) is outside or not of that colour.
+bool flood_fill_surface(Surface& surface, int x, int y, Colour surface_colour, Colour fill);
+
+// Nearest colour among the first `count` entries of a table (smallest squared distance, the
+// lowest index on a tie).
+std::uint8_t nearest_index(const Palette& palette, int count, Colour colour);
+
+// A precomputed nearest-colour lookup for one colour table, so that converting a whole picture
+// is not a table-wide search per pixel.
+class NearestColourMap {
+public:
+    NearestColourMap(const Palette& palette, int count);
+    std::uint8_t operator()(Colour colour) const;
+
+private:
+    struct Impl;
+    std::vector<std::uint8_t> cache_;
+    Palette palette_;
+    int count_;
+};
+
+}  // namespace kelvora

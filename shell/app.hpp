@@ -1,0 +1,53 @@
+#pragma once
+// The one context of the program: the game state, the picture store, the fonts, the random
+// generator and the platform services. Everything of game/, screens/, ranking/, shell/ and
+// pictures/ takes it by reference; tests build their own on the headless platform.
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "game/game_state.hpp"
+#include "pictures/picture_store.hpp"
+#include "platform/platform.hpp"
+
+namespace kelvora {
+
+struct Services {
+    EventLoop& events;
+    PlayTimer& timer;  // `thread`
+    Window& window;
+    TextRenderer& text;
+    SoundDevice& sound;
+    HttpClient& http;
+    Browser& browser;
+};
+
+struct Fonts {
+    Font score_font{20, 0};
+    Font text_font{14, 128};
+    Font heading_font{25, 128};
+    Font name_font{45, 128};
+};
+
+// The game's pseudo-random generator: Rnd, uniform in [0, 1).
+class Random {
+public:
+    void seed(std::uint32_t value) { engine_.seed(value); }
+    double rnd() { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
+
+private:
+    std::mt19937 engine_{1};
+};
+
+struct App {
+    explicit App(Services services) : platform(services) {}
+    GameState state;
+    PictureStore pictures;
+    Services platform;
+    Fonts fonts;
+    Random random;
+    std::string app_dir;  // the program's folder, ending in a separator
+};
+
+}  // namespace kelvora

@@ -1,0 +1,26 @@
+#include "test_app.hpp"
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+#include "pictures/picture_store.hpp"
+
+namespace kelvora::testing {
+
+std::unique_ptr<TestApp> make_test_app(const std::string& dir) {
+    auto test = std::make_unique<TestApp>();
+    std::string error = load_pictures(test->app.pictures, KELVORA_ASSET_DIR);
+    if (!error.empty()) throw std::runtime_error(error);
+    test->app.app_dir = dir.empty() ? make_temp_dir() : dir;
+    test->platform.set_picture(&test->app.pictures.work_image.bitmap);
+    return test;
+}
+
+std::string make_temp_dir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kelvora-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    return pattern + "/";
+}
+
+}  // namespace kelvora::testing
