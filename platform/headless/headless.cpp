@@ -17,7 +17,9 @@ void HeadlessPlatform::process_events() { deliver_next(now_); }
 void HeadlessPlatform::run_events_until(double deadline) {
     while (!ended_ && deliver_next(deadline)) {
     }
-    if (!ended_) now_ = std::max(now_, deadline);
+    // Once the program has ended nothing more is delivered, but time still passes, so that a
+    // wait in the code that ended it returns.
+    now_ = std::max(now_, deadline);
 }
 
 // Delivers every scripted event and tick due at or before `limit`, one at a time and in time

@@ -1,0 +1,24 @@
+#pragma once
+// A small timing harness: every case is timed against a plain memcpy of a 500 x 500 x 4-byte
+// picture and printed as a ratio to it, which is steadier across noisy machines than seconds.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kelvora::bench {
+
+using Body = std::function<void()>;
+
+struct Case {
+    std::string name;
+    std::function<Body()> make;  // builds the fixture once and returns the body to time
+};
+
+std::vector<Case>& cases();
+
+struct Register {
+    Register(std::string name, std::function<Body()> make) { cases().push_back({std::move(name), std::move(make)}); }
+};
+
+}  // namespace kelvora::bench
