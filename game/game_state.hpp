@@ -74,6 +74,9 @@ struct GameState {
     bool blink_phase = false;
     bool name_entry = false;
     bool escape_ready = false;
+    // A start sequence is running; presses, keys and the back command wait for its end, so
+    // nothing acts on a half-started game.
+    bool game_starting = false;
 
     // Name entry
     std::string player_name;  // at most 3 characters of codes 33 to 122
