@@ -1,0 +1,39 @@
+#include "screens/compositor.hpp"
+
+#include "screens/options_screen.hpp"
+#include "screens/play_screen.hpp"
+#include "screens/title_screen.hpp"
+#include "shell/app.hpp"
+
+namespace kelvora {
+
+void draw_screen(App& app) {
+    // The state is read once: a screen that changes it while composing still finishes itself.
+    switch (app.state.screen_state) {
+    case screen::title:
+        compose_title(app);
+        break;
+    case screen::official_play:
+    case screen::option_play:
+        compose_play(app);
+        break;
+    case screen::options:
+        compose_options(app);
+        break;
+    case screen::rankings:
+        // The ranking screen has no composition of its own yet: the last picture stays.
+        break;
+    default:
+        // Busy (-1) and the story (1), which draws on its own ticks: nothing is touched.
+        break;
+    }
+}
+
+void present_buffer(App& app) {
+    Surface& buffer = app.pictures.buffer;
+    // One plain copy, buffer width for both sides: the only visible change of a composition.
+    bit_blt(app.pictures.work_image, 0, 0, buffer.width(), buffer.width(), buffer, 0, 0, Rop::srccopy);
+    app.platform.window.refresh();
+}
+
+}  // namespace kelvora

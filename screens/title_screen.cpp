@@ -1,0 +1,102 @@
+#include "screens/title_screen.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+
+#include "game/game_setup.hpp"
+#include "pictures/fade.hpp"
+#include "screens/compositor.hpp"
+#include "screens/primitives.hpp"
+#include "shell/app.hpp"
+#include "shell/sound.hpp"
+
+namespace kelvora {
+
+namespace {
+
+// A menu entry: the screen it leads to, its hit and highlight rectangle, and where its
+// highlighted strip starts in open_image2 (the strips are stacked in this order).
+struct TitleEntry {
+    std::int16_t choice;
+    std::int16_t left, top, width, height;
+    int strip_top;
+};
+
+constexpr std::array<TitleEntry, 4> title_entries{{
+    {screen::story, 180, 385, 140, 26, 0},
+    {screen::official_play, 180, 411, 140, 29, 26},
+    {screen::options, 180, 440, 140, 25, 55},
+    {screen::rankings, 180, 465, 140, 25, 80},
+}};
+
+// The hit test takes 16-bit pixels: the pointer is rounded (halves to even) and kept in range.
+std::int16_t to_pixel(double value) {
+    std::int32_t rounded = round_half_even(value);
+    return std::int16_t(std::clamp<std::int32_t>(rounded, std::numeric_limits<std::int16_t>::min(),
+                                                 std::numeric_limits<std::int16_t>::max()));
+}
+
+void reset_story(GameState& state) {
+    state.story_step = 0;
+    state.story_frames = 0;
+    state.story_line_to = 0;
+    state.story_line_from = 0;
+    state.story_phase = 0;
+}
+
+}  // namespace
+
+void compose_title(App& app) {
+    GameState& state = app.state;
+    PictureStore& pictures = app.pictures;
+
+    // Official play only ever starts from here, so the title keeps the official values in force.
+    apply_official_values(state);
+    state.option_hover = 0;
+    app.platform.timer.set_interval(state.tick_interval);
+
+    const Surface& background = pictures.open_image;
+    bit_blt(pictures.buffer, 0, 0, background.width(), background.width(), background, 0, 0, Rop::srccopy);
+
+    // A story started while its entry is highlighted begins at its first page.
+    if (state.title_choice == screen::story) reset_story(state);
+
+    for (const TitleEntry& entry : title_entries) {
+        if (entry.choice != state.title_choice) continue;
+        bit_blt(pictures.buffer, entry.left, entry.top, entry.width, entry.height, pictures.open_image2, 0,
+                entry.strip_top, Rop::srccopy);
+    }
+
+    present_buffer(app);
+}
+
+void title_pointer_move(App& app, double x, double y) {
+    std::int16_t px = to_pixel(x), py = to_pixel(y);
+    std::int16_t choice = 0;
+    for (const TitleEntry& entry : title_entries) {
+        if (point_in_rect(px, py, entry.left, entry.top, entry.width, entry.height)) {
+            choice = entry.choice;
+            break;
+        }
+    }
+    app.state.title_choice = choice;
+}
+
+void title_click(App& app) {
+    GameState& state = app.state;
+    if (state.title_choice == screen::official_play) {
+        // The start of a game runs its own leave-taking (music, sound, fade) before the animation.
+        start_game_from_title(app);
+    } else if (state.title_choice != 0) {
+        play_music(app, "");
+        play_wave(app, "po2.wav");
+        state.screen_state = screen::busy;
+        fade_screen(app, 2);
+        state.screen_state = state.title_choice;
+    }
+    draw_screen(app);
+}
+
+}  // namespace kelvora
