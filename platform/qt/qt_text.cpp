@@ -1,0 +1,80 @@
+#include "platform/qt/qt_text.hpp"
+
+#include <algorithm>
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+
+namespace kelvora {
+
+namespace {
+
+int qt_alignment(unsigned format) {
+    int flags = 0;
+    if (format & text_format::right)
+        flags |= Qt::AlignRight;
+    else if (format & text_format::center)
+        flags |= Qt::AlignHCenter;
+    else
+        flags |= Qt::AlignLeft;
+    // As with DrawText, vertical placement other than the top only applies to a single line.
+    if ((format & text_format::singleline) && (format & text_format::bottom))
+        flags |= Qt::AlignBottom;
+    else if ((format & text_format::singleline) && (format & text_format::vcenter))
+        flags |= Qt::AlignVCenter;
+    else
+        flags |= Qt::AlignTop;
+    if (format & text_format::singleline)
+        flags |= Qt::TextSingleLine;
+    else if (format & text_format::wordbreak)
+        flags |= Qt::TextWordWrap;
+    return flags;
+}
+
+// The game's texts break lines with a carriage return alone; CR LF counts as one break.
+QString with_line_feeds(std::string_view utf8) {
+    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar('\n'));
+    return text;
+}
+
+// Sets (or clears) the top byte of every pixel of the clipped rectangle.
+void set_alpha(Bitmap& bitmap, int left, int top, int right, int bottom, bool opaque) {
+    for (int y = top; y < bottom; ++y) {
+        std::uint32_t* row = bitmap.rgb_row(y);
+        for (int x = left; x < right; ++x) row[x] = opaque ? (row[x] | 0xFF000000u) : (row[x] & 0x00FFFFFFu);
+    }
+}
+
+}  // namespace
+
+void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect& rect, unsigned format,
+                  std::string_view utf8) {
+    Bitmap& bitmap = surface.bitmap;
+    if (bitmap.depth() != 32 || utf8.empty() || font.height <= 0) return;
+    int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+    int right = std::min(rect.right, bitmap.width()), bottom = std::min(rect.bottom, bitmap.height());
+    if (left >= right || top >= bottom) return;
+
+    // Qt expects opaque RGB32 pixels; ours keep the top byte clear, so lift it for the painting.
+    set_alpha(bitmap, left, top, right, bottom, true);
+    {
+        QImage image(reinterpret_cast<uchar*>(bitmap.rgb_row(0)), bitmap.width(), bitmap.height(),
+                     qsizetype(bitmap.width()) * 4, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QFont qfont(QString::fromLatin1(game_font_family));
+        qfont.setPixelSize(font.height);
+        qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+        painter.setFont(qfont);
+        painter.setPen(QColor(colour.r, colour.g, colour.b));
+        QRect box(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+        painter.setClipRect(box);
+        painter.drawText(box, qt_alignment(format), with_line_feeds(utf8));
+    }
+    set_alpha(bitmap, left, top, right, bottom, false);
+}
+
+}  // namespace kelvora
