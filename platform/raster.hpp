@@ -110,18 +110,41 @@ bool flood_fill_surface(Surface& surface, int x, int y, Colour surface_colour, C
 // lowest index on a tie).
 std::uint8_t nearest_index(const Palette& palette, int count, Colour colour);
 
-// A precomputed nearest-colour lookup for one colour table, so that converting a whole picture
-// is not a table-wide search per pixel.
+// A nearest-colour lookup for one colour table, so that converting a whole picture is not a
+// table-wide search per pixel. RGB space is cut into cubes, and each cube lazily gets the short
+// list of entries that can be nearest anywhere inside it; the answer is still exact. Not
+// thread-safe: lookups fill the lists.
 class NearestColourMap {
 public:
     NearestColourMap(const Palette& palette, int count);
-    std::uint8_t operator()(Colour colour) const;
+    std::uint8_t operator()(Colour colour) const { return lookup(colour.packed()); }
+    // `packed` is 0x??RRGGBB; the top byte is ignored.
+    std::uint8_t lookup(std::uint32_t packed) const;
+    // Maps n packed pixels to indexes.
+    void map_row(const std::uint32_t* pixels, std::uint8_t* indexes, int n) const;
 
 private:
-    struct Impl;
-    std::vector<std::uint8_t> cache_;
+    static constexpr int cell_bits = 4;  // cubes of 16 x 16 x 16 colours
+    static constexpr int cells_per_axis = 256 >> cell_bits;
+    static constexpr int coarse_bits = 6;  // cubes of 64: a first cut that speeds up the fine lists
+    static constexpr int coarse_per_axis = 256 >> coarse_bits;
+
+    struct CellList {
+        std::uint32_t start = 0;
+        std::uint16_t size = 0;
+        bool built = false;
+    };
+    const CellList& cell(int r, int g, int b) const;
+    void build_list(int r0, int g0, int b0, int span, const std::uint8_t* candidates, int count,
+                    std::vector<std::uint8_t>& out) const;
+
     Palette palette_;
     int count_;
+    mutable std::vector<CellList> cells_;
+    mutable std::vector<CellList> coarse_;
+    mutable std::vector<std::uint8_t> pool_;
+    mutable std::uint32_t last_colour_ = 0xFFFFFFFFu;
+    mutable std::uint8_t last_index_ = 0;
 };
 
 }  // namespace kelvora
