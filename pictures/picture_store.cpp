@@ -1,0 +1,77 @@
+// Loading the picture store. Every picture's size and depth is checked, because the drawing
+// code cuts fixed rectangles out of them.
+#include "pictures/picture_store.hpp"
+
+#include <filesystem>
+
+#include "platform/bmp.hpp"
+
+namespace kelvora {
+
+const std::array<PictureSpec, 21>& picture_specs() {
+    static const std::array<PictureSpec, 21> specs{{
+        {"open_image.bmp", 500, 500, 8},
+        {"open_image2.bmp", 140, 105, 8},
+        {"option_image.bmp", 500, 500, 8},
+        {"rank_image.bmp", 500, 500, 8},
+        {"rank_image2.bmp", 400, 100, 8},
+        {"back_image.bmp", 501, 501, 8},
+        {"block_image0.bmp", 25, 25, 8},
+        {"block_image1.bmp", 25, 25, 8},
+        {"block_image2.bmp", 25, 25, 8},
+        {"block_image3.bmp", 25, 25, 8},
+        {"block_image4.bmp", 25, 25, 8},
+        {"block_image5.bmp", 25, 25, 8},
+        {"block_image6.bmp", 25, 25, 8},
+        {"block_image7.bmp", 25, 25, 8},
+        {"block_image8.bmp", 25, 25, 8},
+        {"restart_image.bmp", 105, 40, 8},
+        {"moji_image.bmp", 500, 400, 8},
+        {"moji_image2.bmp", 500, 400, 8},
+        {"story_image.bmp", 500, 380, 8},
+        {"story_moji1.bmp", 500, 500, 8},
+        {"story_moji2.bmp", 500, 500, 1},
+    }};
+    return specs;
+}
+
+namespace {
+
+// The store's surfaces in the order of picture_specs().
+std::array<Surface*, 21> surfaces_in_order(PictureStore& s) {
+    return {&s.open_image,      &s.open_image2,     &s.option_image,    &s.rank_image,     &s.rank_image2,
+            &s.back_image,      &s.block_image[0],  &s.block_image[1],  &s.block_image[2], &s.block_image[3],
+            &s.block_image[4],  &s.block_image[5],  &s.block_image[6],  &s.block_image[7], &s.block_image[8],
+            &s.restart_image,   &s.moji_image,      &s.moji_image2,     &s.story_image,    &s.story_moji1,
+            &s.story_moji2};
+}
+
+std::string size_text(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+}  // namespace
+
+std::string load_pictures(PictureStore& store, const std::string& folder) {
+    const auto& specs = picture_specs();
+    const auto surfaces = surfaces_in_order(store);
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        const PictureSpec& spec = specs[i];
+        const std::string path = folder + spec.file_name;
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) return std::string(spec.file_name) + ": missing";
+        std::string error;
+        Bitmap bitmap = load_bmp(path, error);
+        if (bitmap.empty()) return std::string(spec.file_name) + ": unreadable: " + error;
+        if (bitmap.width() != spec.width || bitmap.height() != spec.height)
+            return std::string(spec.file_name) + ": wrong size " + size_text(bitmap.width(), bitmap.height()) +
+                   ", expected " + size_text(spec.width, spec.height);
+        if (bitmap.depth() != spec.depth)
+            return std::string(spec.file_name) + ": wrong depth " + std::to_string(bitmap.depth()) +
+                   " bits, expected " + std::to_string(spec.depth);
+        *surfaces[i] = Surface{std::move(bitmap)};
+    }
+    store.buffer = Surface{Bitmap::rgb(buffer_size, buffer_size)};
+    store.work_image = Surface{Bitmap::rgb(work_image_size, work_image_size)};
+    return "";
+}
+
+}  // namespace kelvora

@@ -1,0 +1,39 @@
+// Masked copies, the wait that lets events run, and the strict hit test.
+#include "screens/primitives.hpp"
+
+#include "shell/app.hpp"
+
+namespace kelvora {
+
+// The mask first clears the sprite's area to black (AND NOT the old pixels, with white mask
+// pixels turning the old pixels into their inverse), then XOR with the sprite puts the sprite in
+// and restores the old pixels where the mask and sprite are white. If the first copy fails the
+// second is skipped, so a half-drawn picture is never left inverted.
+bool blit_masked(Surface& dest, int x, int y, int width, int height, const Surface& sprite, const Surface& mask,
+                 int src_x, int src_y) {
+    if (!bit_blt(dest, x, y, width, height, mask, src_x, src_y, Rop::srcerase)) return false;
+    return bit_blt(dest, x, y, width, height, sprite, src_x, src_y, Rop::srcinvert);
+}
+
+bool stretch_blit_masked(Surface& dest, int x, int y, int width, int height, const Surface& sprite,
+                         const Surface& mask, int src_x, int src_y, int src_width, int src_height) {
+    if (!stretch_blt(dest, x, y, width, height, mask, src_x, src_y, src_width, src_height, Rop::srcerase))
+        return false;
+    return stretch_blt(dest, x, y, width, height, sprite, src_x, src_y, src_width, src_height, Rop::srcinvert);
+}
+
+// A monotonic clock, so a wait across midnight (when the original clock restarted) still ends.
+void wait_seconds(App& app, float seconds) {
+    if (!(seconds > 0.0f)) return;
+    EventLoop& events = app.platform.events;
+    const double deadline = events.clock_seconds() + double(seconds);
+    while (events.clock_seconds() < deadline) events.run_events_until(deadline);
+}
+
+bool point_in_rect(std::int16_t x, std::int16_t y, std::int16_t left, std::int16_t top, std::int16_t width,
+                   std::int16_t height) {
+    // Sums in int: left + width may leave the 16-bit range for regions at the picture's edge.
+    return left < x && x < left + width && top < y && y < top + height;
+}
+
+}  // namespace kelvora
