@@ -1,0 +1,142 @@
+// Text drawn by Qt onto our own pixels: inside its rectangle, in its colour, aligned and broken
+// into lines as the game's texts expect.
+
+#include <algorithm>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/qt_text.hpp"
+
+namespace kelvora {
+namespace {
+
+constexpr std::uint32_t ground = 0x00102030;
+
+Surface ground_surface(int width, int height) {
+    Surface surface;
+    surface.bitmap = Bitmap::rgb(width, height);
+    for (int y = 0; y < height; ++y) std::fill_n(surface.bitmap.rgb_row(y), width, ground);
+    return surface;
+}
+
+// The smallest box holding every changed pixel; empty (right < left) when nothing changed.
+struct Ink {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+    int pixels = 0;
+    int bands = 0;  // runs of rows holding ink, that is lines of text
+};
+
+Ink ink_of(const Surface& surface) {
+    Ink ink;
+    bool previous_row_inked = false;
+    for (int y = 0; y < surface.height(); ++y) {
+        bool row_inked = false;
+        const std::uint32_t* row = surface.bitmap.rgb_row(y);
+        for (int x = 0; x < surface.width(); ++x) {
+            if (row[x] == ground) continue;
+            row_inked = true;
+            ++ink.pixels;
+            ink.left = std::min(ink.left, x);
+            ink.right = std::max(ink.right, x);
+            ink.top = std::min(ink.top, y);
+            ink.bottom = std::max(ink.bottom, y);
+        }
+        if (row_inked && !previous_row_inked) ++ink.bands;
+        previous_row_inked = row_inked;
+    }
+    return ink;
+}
+
+const std::string long_japanese =
+    "・雨粒の落下スピードを表します。オフィシャルモードでは「１」ですが、徐々に速くなっていきます。";
+
+TEST(QtText, GlyphsLandInsideTheRectangleOnlyInTheGivenColour) {
+    Surface surface = ground_surface(200, 100);
+    Rect rect{20, 20, 90, 60};
+    draw_text_on(surface, Font{20, 128}, Colour{255, 255, 0}, rect, text_format::left, long_japanese);
+
+    Ink ink = ink_of(surface);
+    ASSERT_GT(ink.pixels, 30);
+    EXPECT_GE(ink.left, rect.left);
+    EXPECT_GE(ink.top, rect.top);
+    EXPECT_LT(ink.right, rect.right);
+    EXPECT_LT(ink.bottom, rect.bottom);
+    int exact = 0;
+    for (int y = 0; y < surface.height(); ++y)
+        for (int x = 0; x < surface.width(); ++x) {
+            std::uint32_t pixel = surface.bitmap.rgb_row(y)[x];
+            EXPECT_EQ(pixel >> 24, 0u) << "at " << x << "," << y;
+            if (pixel == 0x00FFFF00) ++exact;
+        }
+    // Glyph stems are solid: many pixels take the text colour exactly.
+    EXPECT_GT(exact, 20);
+}
+
+TEST(QtText, SingleLineAlignsBottomRightCentreAndTopLeft) {
+    Rect rect{10, 10, 190, 90};
+    Surface right = ground_surface(200, 100);
+    draw_text_on(right, Font{20, 0}, white, rect,
+                 text_format::singleline | text_format::bottom | text_format::right, "12345");
+    Ink ink = ink_of(right);
+    EXPECT_GE(ink.right, 180);
+    EXPECT_LT(ink.right, 190);
+    EXPECT_GE(ink.bottom, 80);
+    EXPECT_LT(ink.bottom, 90);
+
+    Surface top_left = ground_surface(200, 100);
+    draw_text_on(top_left, Font{20, 0}, white, rect, text_format::left | text_format::top, "12345");
+    ink = ink_of(top_left);
+    EXPECT_LE(ink.left, 14);
+    EXPECT_LE(ink.top, 16);
+
+    Surface centre = ground_surface(200, 100);
+    draw_text_on(centre, Font{20, 0}, white, rect, text_format::center, "12345");
+    ink = ink_of(centre);
+    EXPECT_NEAR((ink.left + ink.right) / 2.0, 100.0, 4.0);
+    EXPECT_LE(ink.top, 16);  // centred across only: a text of lines stays at the top
+}
+
+TEST(QtText, WordbreakWrapsJapaneseWithinTheWidth) {
+    Rect rect{0, 0, 200, 300};
+    Surface clipped = ground_surface(200, 300);
+    draw_text_on(clipped, Font{14, 128}, white, rect, text_format::left, long_japanese);
+    Surface wrapped = ground_surface(200, 300);
+    draw_text_on(wrapped, Font{14, 128}, white, rect, text_format::wordbreak, long_japanese);
+
+    EXPECT_EQ(ink_of(clipped).bands, 1);
+    Ink ink = ink_of(wrapped);
+    EXPECT_GE(ink.bands, 3);
+    // Nothing is lost at the right edge: the wrapped text shows far more ink than the clipped line.
+    EXPECT_GT(ink.pixels, ink_of(clipped).pixels * 2);
+}
+
+TEST(QtText, CarriageReturnAloneBreaksTheLine) {
+    Rect rect{0, 0, 200, 100};
+    Surface one = ground_surface(200, 100);
+    draw_text_on(one, Font{14, 128}, white, rect, text_format::left, "あいう\rかきく");
+    Surface two = ground_surface(200, 100);
+    draw_text_on(two, Font{14, 128}, white, rect, text_format::left, "あいう\r\rかきく");
+
+    EXPECT_EQ(ink_of(one).bands, 2);
+    EXPECT_EQ(ink_of(two).bands, 2);
+    // Two carriage returns leave an empty line between the two.
+    EXPECT_GE(ink_of(two).bottom - ink_of(one).bottom, 12);
+}
+
+TEST(QtText, SurfacesWithoutColourPixelsAreLeftAlone) {
+    Surface indexed;
+    indexed.bitmap = Bitmap::indexed(50, 20, Palette{});
+    draw_text_on(indexed, Font{14, 128}, white, Rect{0, 0, 50, 20}, text_format::left, "abc");
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 50; ++x) ASSERT_EQ(indexed.bitmap.index_row(y)[x], 0);
+
+    // A rectangle that lies partly or wholly outside the surface is clipped, never overrun.
+    Surface small = ground_surface(30, 30);
+    draw_text_on(small, Font{20, 0}, white, Rect{-10, -10, 400, 400}, text_format::left, "WWWWWWWW\rWWWW");
+    draw_text_on(small, Font{20, 0}, white, Rect{100, 100, 200, 200}, text_format::left, "W");
+    EXPECT_GT(ink_of(small).pixels, 0);
+}
+
+}  // namespace
+}  // namespace kelvora
