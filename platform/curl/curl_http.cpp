@@ -1,0 +1,62 @@
+#include "platform/curl/curl_http.hpp"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace kelvora {
+namespace {
+
+struct Body {
+    std::string bytes;
+    std::size_t limit = 0;
+};
+
+std::size_t append_body(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* body = static_cast<Body*>(user);
+    std::size_t length = size * count;
+    // Returning less than was given aborts the transfer with a write error.
+    if (length > body->limit - body->bytes.size()) return 0;
+    body->bytes.append(data, length);
+    return length;
+}
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+
+}  // namespace
+
+CurlHttp::CurlHttp(HttpLimits limits) : limits_(limits) {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::optional<std::string> CurlHttp::get(const std::string& url) {
+    std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    if (!easy) return std::nullopt;
+    CURL* e = easy.get();
+    Body body;
+    body.limit = limits_.max_body_bytes;
+
+    bool set = curl_easy_setopt(e, CURLOPT_URL, url.c_str()) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_MAXREDIRS, 5L) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, limits_.connect_timeout_ms) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, limits_.total_timeout_ms) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.max_body_bytes)) == CURLE_OK &&
+               // Timeouts without signals: the game's other threads must not see SIGALRM.
+               curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_USERAGENT, "Kelvora") == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, append_body) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_WRITEDATA, &body) == CURLE_OK;
+    if (!set) return std::nullopt;
+    if (curl_easy_perform(e) != CURLE_OK) return std::nullopt;
+    return std::move(body.bytes);
+}
+
+}  // namespace kelvora

@@ -1,0 +1,30 @@
+#pragma once
+// The HTTP GET of the net ranking, through libcurl.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "platform/platform.hpp"
+
+namespace kelvora {
+
+// The game waits for the reply, so every transfer is bounded in time and size.
+struct HttpLimits {
+    long connect_timeout_ms = 5000;
+    long total_timeout_ms = 10000;
+    std::size_t max_body_bytes = 1 << 20;
+};
+
+class CurlHttp : public HttpClient {
+public:
+    explicit CurlHttp(HttpLimits limits = {});
+    // One GET over http or https; the body whatever the status, or nothing when the transfer
+    // fails, takes too long or brings more than the limit.
+    std::optional<std::string> get(const std::string& url) override;
+
+private:
+    HttpLimits limits_;
+};
+
+}  // namespace kelvora

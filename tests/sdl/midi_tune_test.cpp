@@ -1,0 +1,174 @@
+#include "platform/sdl/midi_tune.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "sdl/midi_bytes.hpp"
+
+namespace kelvora {
+namespace {
+
+using testing::midi_file;
+using testing::ticks_per_second;
+
+constexpr int rate = 44100;
+constexpr int block = rate / 100;  // 10 ms
+constexpr double block_seconds = 0.01;
+constexpr int loud = 500;   // a note is sounding
+constexpr int quiet = 100;  // nothing but the faint end of a tail
+
+// A note for the first 0.2 s, a gap, a second note from 0.9 s to 1.0 s, and the end right after it.
+std::string two_note_tune() {
+    return midi_file({{60, 0, ticks_per_second * 2 / 10}, {67, ticks_per_second * 9 / 10, ticks_per_second}},
+                     ticks_per_second);
+}
+
+class MidiTuneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string soundfont = find_soundfont();
+        if (soundfont.empty()) GTEST_SKIP() << "no General MIDI soundfont installed";
+        tune = std::make_unique<MidiTune>(rate, soundfont);
+        ASSERT_TRUE(tune->ok());
+    }
+
+    // Renders one block and returns its loudest sample.
+    int render_block() {
+        std::vector<std::int16_t> samples(2 * block);
+        tune->render(samples.data(), block);
+        clock += block_seconds;
+        int peak = 0;
+        for (std::int16_t s : samples) peak = std::max(peak, std::abs(int(s)));
+        return peak;
+    }
+
+    // Renders until the tune stops playing; the clock then, or -1 after `limit` seconds.
+    double time_of_end(double limit = 5.0) {
+        for (double t = 0; t < limit; t += block_seconds) {
+            render_block();
+            if (!tune->playing()) return clock;
+        }
+        return -1;
+    }
+
+    // Renders until the output has died away.
+    void render_until_quiet() {
+        for (int i = 0; i < 500; ++i)
+            if (render_block() < quiet) return;
+        FAIL() << "the output never went quiet";
+    }
+
+    // True when the output sounds within `limit` seconds.
+    bool sounds_within(double limit) {
+        for (double t = 0; t < limit; t += block_seconds)
+            if (render_block() > loud) return true;
+        return false;
+    }
+
+    std::unique_ptr<MidiTune> tune;
+    double clock = 0;  // seconds rendered
+};
+
+TEST_F(MidiTuneTest, EndIsReportedWithinOneTickOfTheLastNote) {
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    EXPECT_TRUE(tune->is_open());
+    EXPECT_FALSE(tune->playing()) << "opening does not play";
+    EXPECT_LT(render_block(), quiet);
+
+    tune->play();
+    double start = clock;
+    EXPECT_TRUE(tune->playing());
+    EXPECT_TRUE(sounds_within(0.05)) << "the first note sounds at once";
+    double end = time_of_end() - start;
+    // The last note ends at 1.0 s; the play timer ticks every 200 ms.
+    EXPECT_GE(end, 1.0 - block_seconds);
+    EXPECT_LE(end, 1.2);
+    EXPECT_TRUE(tune->is_open()) << "an ended tune stays open";
+}
+
+TEST_F(MidiTuneTest, RewindAfterTheEndPlaysAgainFromTheFirstNote) {
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    tune->play();
+    ASSERT_GT(time_of_end(), 0);
+    render_until_quiet();
+
+    tune->rewind();
+    tune->play();
+    double start = clock;
+    EXPECT_TRUE(tune->playing());
+    EXPECT_TRUE(sounds_within(0.05)) << "the first note sounds right after the restart";
+    double end = time_of_end() - start;
+    EXPECT_GE(end, 1.0 - block_seconds);
+    EXPECT_LE(end, 1.2);
+}
+
+TEST_F(MidiTuneTest, RewindWhilePlayingStartsOverAtOnce) {
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    tune->play();
+    for (int i = 0; i < 70; ++i) render_block();  // 0.7 s: in the silent gap
+    ASSERT_LT(render_block(), quiet);
+
+    tune->rewind();
+    tune->play();
+    double start = clock;
+    EXPECT_TRUE(tune->playing());
+    EXPECT_TRUE(sounds_within(0.05));
+    double end = time_of_end() - start;
+    EXPECT_GE(end, 1.0 - block_seconds) << "the whole tune plays again";
+    EXPECT_LE(end, 1.2);
+}
+
+TEST_F(MidiTuneTest, CloseAndReopenSilenceAtOnce) {
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    tune->play();
+    ASSERT_TRUE(sounds_within(0.05));
+    tune->close();
+    EXPECT_FALSE(tune->is_open());
+    EXPECT_FALSE(tune->playing());
+    render_block();  // the cut itself
+    EXPECT_LT(render_block(), quiet);
+
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    tune->play();
+    ASSERT_TRUE(sounds_within(0.05));
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    EXPECT_FALSE(tune->playing()) << "a newly opened tune waits for play";
+    render_block();
+    EXPECT_LT(render_block(), quiet);
+}
+
+TEST_F(MidiTuneTest, UnreadableFilesOpenNothing) {
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    EXPECT_FALSE(tune->open("/nonexistent/kelvora1.mid"));
+    EXPECT_FALSE(tune->is_open()) << "a failed open still closes the previous tune";
+
+    std::string good = two_note_tune();
+    std::string truncated = good.substr(0, good.size() - 3);
+    std::string type2 = good;
+    type2[9] = 2;
+    for (const std::string& bad : {std::string(), std::string("RIFF....WAVEfmt "), truncated, type2,
+                                   std::string(good.data(), 14)}) {
+        EXPECT_FALSE(tune->open_bytes(bad));
+        EXPECT_FALSE(tune->is_open());
+        tune->play();
+        tune->rewind();
+        EXPECT_FALSE(tune->playing());
+        EXPECT_LT(render_block(), quiet);
+    }
+}
+
+TEST(MidiTuneWithoutSoundfont, IsSilentAndOpensNothing) {
+    MidiTune tune(rate, "/nonexistent/none.sf2");
+    EXPECT_FALSE(tune.ok());
+    EXPECT_FALSE(tune.open_bytes(two_note_tune()));
+    std::vector<std::int16_t> samples(2 * block, 7);
+    tune.render(samples.data(), block);
+    EXPECT_TRUE(std::all_of(samples.begin(), samples.end(), [](std::int16_t s) { return s == 0; }));
+}
+
+}  // namespace
+}  // namespace kelvora
