@@ -221,10 +221,10 @@ bool load_rank_file(const std::string& path, const rank_table& defaults, rank_ta
         return false;
     }
     // Bytes behind the longest possible record are never read.
-    std::string bytes(max_record_bytes, '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    std::string bytes;
+    char chunk[4096];
+    while (bytes.size() < max_record_bytes) {
+        ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, max_record_bytes - bytes.size()));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             int saved = errno;
@@ -233,10 +233,9 @@ bool load_rank_file(const std::string& path, const rank_table& defaults, rank_ta
             return false;
         }
         if (n == 0) break;
-        got += std::size_t(n);
+        bytes.append(chunk, std::size_t(n));
     }
     ::close(fd);
-    bytes.resize(got);
 
     // A file that ends early or whose byte counts run past its end keeps every field it holds
     // whole; the rest come from the ranking's default table.
