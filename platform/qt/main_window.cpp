@@ -12,9 +12,13 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/qt/qt_text.hpp"
+
 namespace kelvora {
 
 namespace {
+
+constexpr int menu_font_pixels = 12;
 
 struct MenuEntry {
     const char* caption;
@@ -120,6 +124,11 @@ MainWindow::MainWindow() {
 
     menu_bar_ = new QMenuBar(this);
     menu_bar_->setNativeMenuBar(false);
+    // The five captions must fit side by side in the 500-pixel width, as they did with the
+    // original's 9-point menu font; the default font would push the last into an overflow menu.
+    QFont menu_font(QString::fromLatin1(game_font_family));
+    menu_font.setPixelSize(menu_font_pixels);
+    menu_bar_->setFont(menu_font);
     for (const MenuEntry& entry : menu_entries) {
         QAction* action = menu_bar_->addAction(QString::fromUtf8(entry.caption));
         MenuCommand command = entry.command;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 
 #include "platform/qt/main_window.hpp"
@@ -37,6 +38,21 @@ TEST_F(MainWindowTest, MenuBarHasTheFiveCommandsInOrder) {
         actions[i]->trigger();
     }
     EXPECT_EQ(handler.inputs, (std::vector<std::string>{"menu 0", "menu 1", "menu 2", "menu 3", "menu 4"}));
+}
+
+TEST_F(MainWindowTest, EveryMenuCaptionFitsInTheWindowWidth) {
+    platform.show();
+    QApplication::processEvents();
+    auto* bar = window().findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    int right = 0;
+    for (QAction* action : window().menu_actions()) {
+        QRect box = bar->actionGeometry(action);
+        EXPECT_FALSE(box.isEmpty()) << action->text().toStdString() << " is hidden in an overflow menu";
+        EXPECT_GE(box.left(), right);
+        right = box.right();
+    }
+    EXPECT_LT(right, 500);
 }
 
 TEST_F(MainWindowTest, ClientAreaIsAFixedPictureOf500By500) {

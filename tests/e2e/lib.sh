@@ -1,0 +1,153 @@
+# Shared helpers of the end-to-end tests: a private Xvfb display, a copy of the app folder to run
+# from, the game window found by its caption, screenshots and the window's close box.
+# Source it; call e2e_setup first. Everything started here is stopped by the EXIT trap.
+
+E2E_CAPTION='ケルボラ'
+E2E_TMP=""
+E2E_XVFB_PID=""
+E2E_APP_PID=""
+E2E_APP=""
+E2E_STATUS=""
+
+e2e_log() { echo "[$(basename "$0")] $*" >&2; }
+
+e2e_fail() {
+    e2e_log "FAIL: $*"
+    if [[ -n "$E2E_TMP" && -f "$E2E_TMP/stderr" ]]; then
+        e2e_log "program's stderr:"
+        sed 's/^/    /' "$E2E_TMP/stderr" >&2
+    fi
+    exit 1
+}
+
+e2e_cleanup() {
+    if [[ -n "$E2E_APP_PID" ]] && kill -0 "$E2E_APP_PID" 2>/dev/null; then
+        kill "$E2E_APP_PID" 2>/dev/null
+        wait "$E2E_APP_PID" 2>/dev/null
+    fi
+    if [[ -n "$E2E_XVFB_PID" ]] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+        kill "$E2E_XVFB_PID" 2>/dev/null
+        wait "$E2E_XVFB_PID" 2>/dev/null
+    fi
+    if [[ -n "$E2E_TMP" && -d "$E2E_TMP" ]]; then
+        if [[ -n "${E2E_KEEP:-}" ]]; then e2e_log "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
+    fi
+}
+
+# e2e_setup APP_FOLDER: a temporary copy of the app folder in $E2E_APP and a fresh display.
+e2e_setup() {
+    local source_dir="$1"
+    [[ -x "$source_dir/kelvora" ]] || e2e_fail "no program at $source_dir/kelvora"
+    for tool in Xvfb xdotool import; do
+        command -v "$tool" >/dev/null || e2e_fail "$tool is not installed"
+    done
+    trap e2e_cleanup EXIT
+    E2E_TMP="$(mktemp -d /tmp/kelvora-e2e.XXXXXX)"
+    E2E_APP="$E2E_TMP/app"
+    mkdir -p "$E2E_APP"
+    cp -r "$source_dir"/. "$E2E_APP"/
+    # Rank files of an earlier run would make this one differ from a first start.
+    rm -f "$E2E_APP"/*.dat
+    e2e_start_xvfb
+}
+
+# Starts Xvfb on a display number it picks itself (-displayfd avoids races between test runs).
+e2e_start_xvfb() {
+    local fd_file="$E2E_TMP/display"
+    : >"$fd_file"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
+    E2E_XVFB_PID=$!
+    local i
+    for ((i = 0; i < 100; i++)); do
+        if [[ -s "$fd_file" ]] && grep -q '^[0-9]' "$fd_file"; then
+            export DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
+            return 0
+        fi
+        kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+        sleep 0.1
+    done
+    e2e_fail "Xvfb gave no display number within 10 s"
+}
+
+# Starts the copied program from its own folder; stdout and stderr go to $E2E_TMP.
+e2e_start_app() {
+    (cd "$E2E_APP" && exec env SDL_AUDIODRIVER=dummy ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+    E2E_APP_PID=$!
+}
+
+# e2e_find_window [SECONDS]: prints the id of the visible game window, found by its caption.
+e2e_find_window() {
+    local limit="${1:-20}" i id
+    for ((i = 0; i < limit * 10; i++)); do
+        id="$(xdotool search --onlyvisible --name "^${E2E_CAPTION}\$" 2>/dev/null | head -n1)"
+        if [[ -n "$id" ]]; then
+            echo "$id"
+            return 0
+        fi
+        kill -0 "$E2E_APP_PID" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# e2e_wait_exit [SECONDS]: waits for the program to end and sets E2E_STATUS to its exit status
+# ("timeout" when it is still running after the limit). Call it directly, not in $(...).
+e2e_wait_exit() {
+    local limit="${1:-10}" i
+    for ((i = 0; i < limit * 10; i++)); do
+        if ! kill -0 "$E2E_APP_PID" 2>/dev/null; then
+            wait "$E2E_APP_PID"
+            E2E_STATUS=$?
+            E2E_APP_PID=""
+            return 0
+        fi
+        sleep 0.1
+    done
+    E2E_STATUS=timeout
+}
+
+# e2e_screenshot FILE [WINDOW]: the whole screen, or one window.
+e2e_screenshot() {
+    import -window "${2:-root}" "$1" 2>/dev/null
+}
+
+# e2e_press_close WINDOW: what the close box does, sent as the window manager would
+# (WM_DELETE_WINDOW); there is no window manager on the test display.
+e2e_press_close() {
+    local python=python3
+    [[ -x /usr/bin/python3 ]] && python=/usr/bin/python3
+    "$python" - "$1" <<'EOF'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit("cannot open the display")
+window = int(sys.argv[1])
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.window = window
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+event.xclient.data[1] = 0  # CurrentTime
+x.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+x.XFlush(display)
+x.XCloseDisplay(display)
+EOF
+}
