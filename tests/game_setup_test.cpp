@@ -21,6 +21,7 @@ Derived option_game(std::array<std::int16_t, 7> settings) {
     auto t = make_test_app();
     t->state.settings = settings;
     t->state.screen_state = screen::option_play;
+    t->state.rain_running = true;  // as the start sequence leaves it; the game-over view resets the interval
     game_init(t->app);
     const GameState& s = t->state;
     EXPECT_EQ(s.field_height, 2 * s.field_width);

@@ -44,7 +44,7 @@ TEST(NameTyping, AcceptsCodes33To122UpToThreeCharacters) {
     EXPECT_EQ(s.name_length, 0);
 }
 
-TEST(NameEntry, BlankNames) {
+TEST(NameEntryRules, BlankNames) {
     EXPECT_TRUE(name_is_blank(""));
     EXPECT_TRUE(name_is_blank(" "));
     EXPECT_TRUE(name_is_blank("   "));
@@ -52,7 +52,7 @@ TEST(NameEntry, BlankNames) {
     EXPECT_FALSE(name_is_blank("abc"));
 }
 
-TEST(NameEntry, HoverNeedsANameForOk) {
+TEST(NameEntryRules, HoverNeedsANameForOk) {
     GameState s;
     name_entry_hover(s, 311, 281);
     EXPECT_EQ(s.name_button_hover, 1);
@@ -69,7 +69,7 @@ TEST(NameEntry, HoverNeedsANameForOk) {
     EXPECT_EQ(s.name_button_hover, 0);
 }
 
-TEST(NameEntry, ModeText) {
+TEST(NameEntryRules, ModeText) {
     GameState s;
     s.screen_state = screen::option_play;
     EXPECT_EQ(mode_text(s), " 4 3 1 3 2 2");

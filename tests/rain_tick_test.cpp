@@ -160,7 +160,9 @@ TEST(GameOver, OnlyTheChosenFullColumnEndsTheGame) {
     EXPECT_TRUE(s.rain_running);
     EXPECT_NE(s.drop_grid[first_column][1], 0);
 
-    for (int c = 1; c <= s.field_width; ++c) s.drop_grid[c][1] = 1;
+    // Every column full to the top, so nothing falls and any chosen column ends the game.
+    for (int c = 1; c <= s.field_width; ++c)
+        for (int r = 1; r <= s.field_height; ++r) s.drop_grid[c][r] = std::int16_t((c + r) % 4 + 1);
     s.rain_counter = s.rain_period;
     game_tick(t->app);
     EXPECT_FALSE(s.rain_running);
