@@ -57,15 +57,15 @@ std::string load_pictures(PictureStore& store, const std::string& folder) {
         const PictureSpec& spec = specs[i];
         const std::string path = folder + spec.file_name;
         std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) return std::string(spec.file_name) + ": missing";
+        if (!std::filesystem::exists(path, ec)) return path + ": missing";
         std::string error;
         Bitmap bitmap = load_bmp(path, error);
-        if (bitmap.empty()) return std::string(spec.file_name) + ": unreadable: " + error;
+        if (bitmap.empty()) return path + ": unreadable: " + error;
         if (bitmap.width() != spec.width || bitmap.height() != spec.height)
-            return std::string(spec.file_name) + ": wrong size " + size_text(bitmap.width(), bitmap.height()) +
+            return path + ": wrong size " + size_text(bitmap.width(), bitmap.height()) +
                    ", expected " + size_text(spec.width, spec.height);
         if (bitmap.depth() != spec.depth)
-            return std::string(spec.file_name) + ": wrong depth " + std::to_string(bitmap.depth()) +
+            return path + ": wrong depth " + std::to_string(bitmap.depth()) +
                    " bits, expected " + std::to_string(spec.depth);
         *surfaces[i] = Surface{std::move(bitmap)};
     }

@@ -1,0 +1,83 @@
+#include "pictures/picture_store.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "platform/bmp.hpp"
+#include "test_app.hpp"
+
+namespace kelvora {
+namespace {
+
+Bitmap picture_for(const PictureSpec& spec, int width, int height, int depth) {
+    Palette p{};
+    for (int i = 0; i < 256; ++i) p[i] = Colour{std::uint8_t(i), 0, std::uint8_t(255 - i)};
+    Bitmap b = depth == 1 ? Bitmap::mono(width, height) : Bitmap::indexed(width, height, p);
+    b.index_row(0)[0] = depth == 1 ? 1 : std::uint8_t(std::string(spec.file_name).size());
+    return b;
+}
+
+// A folder with every picture at its right size and depth.
+std::string complete_folder() {
+    const std::string dir = testing::make_temp_dir();
+    for (const auto& spec : picture_specs())
+        EXPECT_TRUE(save_bmp(dir + spec.file_name, picture_for(spec, spec.width, spec.height, spec.depth)));
+    return dir;
+}
+
+TEST(PictureStore, SpecsNameEveryPictureOnce) {
+    std::set<std::string> names;
+    for (const auto& spec : picture_specs()) names.insert(spec.file_name);
+    EXPECT_EQ(names.size(), picture_specs().size());
+    EXPECT_TRUE(names.count("block_image8.bmp"));
+    EXPECT_EQ(picture_specs().back().depth, 1);  // story_moji2, the only 1-bit picture
+}
+
+TEST(PictureStore, LoadsEveryPictureAndMakesTheSurfaces) {
+    const std::string dir = complete_folder();
+    PictureStore store;
+    ASSERT_EQ(load_pictures(store, dir), "");
+    EXPECT_EQ(store.back_image.width(), 501);
+    EXPECT_EQ(store.block_image[8].bitmap.index_row(0)[0], std::string("block_image8.bmp").size());
+    EXPECT_EQ(store.rank_image2.height(), 100);
+    EXPECT_EQ(store.story_moji2.bitmap.depth(), 1);
+    EXPECT_EQ(store.story_image.bitmap.colour_at(0, 0), (Colour{15, 0, 240}));  // its own table
+    EXPECT_EQ(store.buffer.bitmap.depth(), 32);
+    EXPECT_EQ(store.buffer.width(), 500);
+    EXPECT_EQ(store.work_image.width(), 501);
+    EXPECT_EQ(store.work_image.height(), 501);
+    EXPECT_EQ(store.work_image.bitmap.colour_at(500, 500), black);
+}
+
+TEST(PictureStore, NamesTheFileAtFault) {
+    struct Case {
+        const char* file;
+        int width, height, depth;  // 0: remove the file; -1: write garbage
+        const char* expected;
+    } cases[] = {
+        {"moji_image2.bmp", 0, 0, 0, "moji_image2.bmp: missing"},
+        {"block_image3.bmp", 24, 25, 8, "block_image3.bmp: wrong size 24x25, expected 25x25"},
+        {"story_moji2.bmp", 500, 500, 8, "story_moji2.bmp: wrong depth 8 bits, expected 1"},
+        {"open_image.bmp", -1, 0, 0, "open_image.bmp: unreadable: "},
+    };
+    for (const auto& c : cases) {
+        const std::string dir = complete_folder();
+        const std::string path = dir + c.file;
+        if (c.width == 0) {
+            std::filesystem::remove(path);
+        } else if (c.width < 0) {
+            std::filesystem::resize_file(path, 100);
+        } else {
+            save_bmp(path, picture_for(picture_specs()[0], c.width, c.height, c.depth));
+        }
+        PictureStore store;
+        const std::string error = load_pictures(store, dir);
+        EXPECT_NE(error.find(c.expected), std::string::npos) << error;
+        EXPECT_NE(error.find(dir), std::string::npos) << error;
+    }
+}
+
+}  // namespace
+}  // namespace kelvora
