@@ -63,6 +63,51 @@ TEST(GroupSearch, FloorAndEdgesNeverJoinAGroup) {
     EXPECT_EQ(group_search(s, {1, s.field_height}), s.field_width);
 }
 
+// The search as the rules state it: every pass scans the whole field for marked cells.
+int scanning_search(GameState& s, Cell p) {
+    for (auto& column : s.search_front) column.fill(0);
+    for (auto& column : s.search_found) column.fill(0);
+    s.search_front[p.column][p.row] = -1;
+    int k = s.drop_grid[p.column][p.row], count = 1, previous = 0;
+    while (count != previous && k >= 1) {
+        previous = count;
+        for (int c = 1; c <= s.field_width; ++c)
+            for (int r = 1; r <= s.field_height; ++r) {
+                if (!s.search_front[c][r]) continue;
+                for (auto [dc, dr] : {std::pair{0, 1}, {0, -1}, {1, 0}, {-1, 0}}) {
+                    if (s.drop_grid[c + dc][r + dr] == k && !s.search_found[c + dc][r + dr]) {
+                        s.search_found[c + dc][r + dr] = -1;
+                        ++count;
+                    }
+                }
+            }
+        for (int c = 1; c <= s.field_width; ++c)
+            for (int r = 1; r <= s.field_height; ++r) s.search_front[c][r] = s.search_found[c][r];
+    }
+    return count > 1 ? count - 1 : 1;
+}
+
+TEST(GroupSearch, AgreesWithAFullScanOnRandomFields) {
+    Random random;
+    random.seed(11);
+    for (int trial = 0; trial < 200; ++trial) {
+        GameState a;
+        a.field_width = std::int16_t(4 + trial % 17);
+        a.field_height = std::int16_t(2 * a.field_width);
+        int colours = 2 + trial % 3;
+        for (int c = 1; c <= a.field_width; ++c) {
+            for (int r = 1; r <= a.field_height; ++r)
+                a.drop_grid[c][r] = std::int16_t(random.rnd() < 0.2 ? 0 : int(random.rnd() * colours) + 1);
+            a.drop_grid[c][a.field_height + 1] = floor_cell;
+        }
+        GameState b = a;
+        Cell p{int(random.rnd() * a.field_width) + 1, int(random.rnd() * a.field_height) + 1};
+        ASSERT_EQ(group_search(a, p), scanning_search(b, p)) << trial;
+        for (int c = 1; c <= a.field_width; ++c)
+            for (int r = 1; r <= a.field_height; ++r) ASSERT_EQ(a.search_front[c][r], b.search_front[c][r]);
+    }
+}
+
 TEST(Erasure, PairScoresTwoAndMarksTheCells) {
     auto t = running_game();
     GameState& s = t->state;
