@@ -140,7 +140,10 @@ bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int s
     if (!clip_axis(x, sx, w, d.width(), s.width()) || !clip_axis(y, sy, h, d.height(), s.height())) return true;
 
     const Converter convert(dst, *src);
-    if (d.depth() == 32) {
+    if (d.depth() == 32 && s.depth() == 32) {
+        // Colour onto colour needs no conversion: the operation's mask drops the top byte.
+        for (int row = 0; row < h; ++row) apply_rop(d.rgb_row(y + row) + x, s.rgb_row(sy + row) + sx, w, rop, 0x00FFFFFFu);
+    } else if (d.depth() == 32) {
         std::vector<std::uint32_t> run(static_cast<std::size_t>(w));
         for (int row = 0; row < h; ++row) {
             convert.row32(sy + row, sx, w, run.data());

@@ -43,12 +43,13 @@ NearestColourMap::NearestColourMap(const Palette& palette, int count)
     : palette_(palette),
       count_(std::clamp(count, 0, 256)),
       cells_(std::size_t(cells_per_axis) * cells_per_axis * cells_per_axis),
-      coarse_(std::size_t(coarse_per_axis) * coarse_per_axis * coarse_per_axis) {}
+      coarse_(std::size_t(coarse_per_axis) * coarse_per_axis * coarse_per_axis),
+      cache_(std::size_t(1) << cache_bits) {}
 
 // Keeps the candidates that can be nearest somewhere in the cube: an entry whose closest point
 // is farther than some other entry's farthest point never wins (nor ties) inside it.
 void NearestColourMap::build_list(int r0, int g0, int b0, int span, const std::uint8_t* candidates, int count,
-                                  std::vector<std::uint8_t>& out) const {
+                                  std::uint8_t* out, int& out_count) const {
     const int r1 = r0 + span - 1, g1 = g0 + span - 1, b1 = b0 + span - 1;
     std::array<int, 256> min2{};
     int bound = 0x7FFFFFFF;
@@ -57,8 +58,9 @@ void NearestColourMap::build_list(int r0, int g0, int b0, int span, const std::u
         min2[k] = axis_min2(c.r, r0, r1) + axis_min2(c.g, g0, g1) + axis_min2(c.b, b0, b1);
         bound = std::min(bound, axis_max2(c.r, r0, r1) + axis_max2(c.g, g0, g1) + axis_max2(c.b, b0, b1));
     }
+    out_count = 0;
     for (int k = 0; k < count; ++k)
-        if (min2[k] <= bound) out.push_back(candidates[k]);
+        if (min2[k] <= bound) out[out_count++] = candidates[k];
 }
 
 const NearestColourMap::CellList& NearestColourMap::cell(int r, int g, int b) const {
@@ -68,48 +70,56 @@ const NearestColourMap::CellList& NearestColourMap::cell(int r, int g, int b) co
 
     const int qr = r >> coarse_bits, qg = g >> coarse_bits, qb = b >> coarse_bits;
     CellList& coarse = coarse_[(std::size_t(qr) * coarse_per_axis + qg) * coarse_per_axis + qb];
-    std::array<std::uint8_t, 256> candidates{};
+    std::array<std::uint8_t, 256> list{};
+    int size = 0;
     if (!coarse.built) {
-        for (int i = 0; i < count_; ++i) candidates[i] = std::uint8_t(i);
-        coarse.start = std::uint32_t(pool_.size());
-        build_list(qr << coarse_bits, qg << coarse_bits, qb << coarse_bits, 1 << coarse_bits, candidates.data(),
-                   count_, pool_);
-        coarse.size = std::uint16_t(pool_.size() - coarse.start);
+        std::array<std::uint8_t, 256> all{};
+        for (int i = 0; i < count_; ++i) all[i] = std::uint8_t(i);
+        build_list(qr << coarse_bits, qg << coarse_bits, qb << coarse_bits, 1 << coarse_bits, all.data(), count_,
+                   list.data(), size);
+        coarse.start = std::uint32_t(coarse_pool_.size());
+        coarse.size = std::uint16_t(size);
         coarse.built = true;
+        coarse_pool_.insert(coarse_pool_.end(), list.begin(), list.begin() + size);
     }
-    // The pool may move while the fine list is appended, so work from a copy.
-    std::copy_n(pool_.begin() + coarse.start, coarse.size, candidates.begin());
+    build_list(cr << cell_bits, cg << cell_bits, cb << cell_bits, 1 << cell_bits,
+               coarse_pool_.data() + coarse.start, coarse.size, list.data(), size);
     fine.start = std::uint32_t(pool_.size());
-    build_list(cr << cell_bits, cg << cell_bits, cb << cell_bits, 1 << cell_bits, candidates.data(), coarse.size,
-               pool_);
-    fine.size = std::uint16_t(pool_.size() - fine.start);
+    fine.size = std::uint16_t(size);
     fine.built = true;
+    for (int k = 0; k < size; ++k) {
+        const Colour c = palette_[list[k]];
+        pool_.push_back({c.r, c.g, c.b, list[k]});
+    }
     return fine;
 }
 
-std::uint8_t NearestColourMap::lookup(std::uint32_t packed) const {
-    packed &= 0x00FFFFFFu;
-    if (packed == last_colour_) return last_index_;
+std::uint8_t NearestColourMap::search(std::uint32_t packed, std::uint32_t slot) const {
+    CacheEntry& entry = cache_[slot];
+    entry.key = packed | 0x01000000u;
+    entry.index = 0;
     if (count_ == 0) return 0;
     const int r = int(packed >> 16), g = int((packed >> 8) & 0xFF), b = int(packed & 0xFF);
     const CellList& list = cell(r, g, b);
-    const std::uint8_t* candidates = pool_.data() + list.start;
-    std::uint8_t best = candidates[0];
-    int best_distance = distance2(palette_[best], r, g, b);
-    for (int k = 1; k < list.size; ++k) {
-        const int d = distance2(palette_[candidates[k]], r, g, b);
-        if (d < best_distance) {  // candidates are in index order, so a tie keeps the lower index
-            best_distance = d;
-            best = candidates[k];
-        }
+    const Candidate* candidates = pool_.data() + list.start;
+    // Distance and index in one key: the smallest key is the nearest entry, the lowest on a tie.
+    int best = 0x7FFFFFFF;
+    for (int k = 0; k < list.size; ++k) {
+        const int dr = candidates[k].r - r, dg = candidates[k].g - g, db = candidates[k].b - b;
+        best = std::min(best, ((dr * dr + dg * dg + db * db) << 8) | candidates[k].index);
     }
-    last_colour_ = packed;
-    last_index_ = best;
-    return best;
+    entry.index = std::uint32_t(best & 0xFF);
+    return std::uint8_t(entry.index);
 }
 
 void NearestColourMap::map_row(const std::uint32_t* pixels, std::uint8_t* indexes, int n) const {
-    for (int i = 0; i < n; ++i) indexes[i] = lookup(pixels[i]);
+    // The cache never moves, so its address is read once rather than after every byte stored.
+    const CacheEntry* cache = cache_.data();
+    for (int i = 0; i < n; ++i) {
+        const std::uint32_t packed = pixels[i] & 0x00FFFFFFu;
+        const std::uint32_t slot = (packed * 0x9E3779B1u) >> (32 - cache_bits);
+        indexes[i] = cache[slot].key == (packed | 0x01000000u) ? std::uint8_t(cache[slot].index) : search(packed, slot);
+    }
 }
 
 }  // namespace kelvora

@@ -119,7 +119,13 @@ public:
     NearestColourMap(const Palette& palette, int count);
     std::uint8_t operator()(Colour colour) const { return lookup(colour.packed()); }
     // `packed` is 0x??RRGGBB; the top byte is ignored.
-    std::uint8_t lookup(std::uint32_t packed) const;
+    std::uint8_t lookup(std::uint32_t packed) const {
+        packed &= 0x00FFFFFFu;
+        const std::uint32_t slot = (packed * 0x9E3779B1u) >> (32 - cache_bits);
+        const CacheEntry& entry = cache_[slot];
+        if (entry.key == (packed | 0x01000000u)) return std::uint8_t(entry.index);
+        return search(packed, slot);
+    }
     // Maps n packed pixels to indexes.
     void map_row(const std::uint32_t* pixels, std::uint8_t* indexes, int n) const;
 
@@ -134,17 +140,28 @@ private:
         std::uint16_t size = 0;
         bool built = false;
     };
+    // A candidate carries its colour, so the search touches one small array.
+    struct Candidate {
+        std::uint8_t r, g, b, index;
+    };
     const CellList& cell(int r, int g, int b) const;
+    std::uint8_t search(std::uint32_t packed, std::uint32_t slot) const;
     void build_list(int r0, int g0, int b0, int span, const std::uint8_t* candidates, int count,
-                    std::vector<std::uint8_t>& out) const;
+                    std::uint8_t* out, int& out_count) const;
 
     Palette palette_;
     int count_;
     mutable std::vector<CellList> cells_;
     mutable std::vector<CellList> coarse_;
-    mutable std::vector<std::uint8_t> pool_;
-    mutable std::uint32_t last_colour_ = 0xFFFFFFFFu;
-    mutable std::uint8_t last_index_ = 0;
+    mutable std::vector<std::uint8_t> coarse_pool_;
+    mutable std::vector<Candidate> pool_;
+    // A direct-mapped cache of recent answers: a composed screen holds a few hundred colours.
+    static constexpr int cache_bits = 13;
+    struct CacheEntry {
+        std::uint32_t key = 0;  // colour | 0x01000000 once filled
+        std::uint32_t index = 0;
+    };
+    mutable std::vector<CacheEntry> cache_;
 };
 
 }  // namespace kelvora
