@@ -7,12 +7,21 @@
 namespace kelvora {
 
 struct App;
+struct GameState;
 
-// The folder of the executable `exe_path` with exactly one trailing separator.
+// The folder of the executable `exe_path` with exactly one trailing separator ("./" for a bare
+// file name, "/" for a program in the root folder).
 std::string app_dir_of(const std::string& exe_path);
 
-// Every step of start-up up to the title screen with its music. Ends the program with a
-// message when a rank file or a picture cannot be read or written.
+// Every step of start-up up to the title screen with its music, in order. The caller sets
+// app.app_dir to app_dir_of(the executable's path) before calling (tests set a folder of their
+// own); start-up only makes sure it ends in exactly one separator. `random_seed` seeds the rain
+// (main passes the clock). Ends the program with a message when a rank file or a picture cannot
+// be read or written, and then returns at once.
 void start_up(App& app, std::uint32_t random_seed);
+
+// Gives every shared variable its start value, with screen_state busy and escape_ready clear,
+// as start-up leaves them until the title is shown. The rankings are not touched.
+void set_start_values(GameState& state);
 
 }  // namespace kelvora

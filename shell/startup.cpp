@@ -1,0 +1,173 @@
+#include "shell/startup.hpp"
+
+#include <array>
+#include <filesystem>
+
+#include "pictures/fade.hpp"
+#include "ranking/rank_file.hpp"
+#include "screens/compositor.hpp"
+#include "shell/app.hpp"
+#include "shell/fatal.hpp"
+#include "shell/option_help.hpp"
+#include "shell/sound.hpp"
+
+namespace kelvora {
+
+namespace {
+
+constexpr const char* title_music = "kelvora1.mid";
+
+// A folder with exactly one trailing separator; the root keeps its one.
+std::string with_one_separator(std::string folder) {
+    if (folder.empty()) return "./";
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder.back() != '/') folder.push_back('/');
+    return folder;
+}
+
+struct RankingFile {
+    const char* file_name;
+    rank_table GameState::*table;
+};
+
+// The order in which the rank files are created and loaded.
+constexpr std::array<RankingFile, 4> ranking_files{{
+    {official_rank_file, &GameState::official_ranking},
+    {point_rank_file, &GameState::point_ranking},
+    {chain_rank_file, &GameState::chain_ranking},
+    {net_rank_file, &GameState::net_ranking},
+}};
+
+bool file_exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+// Stands where the opening animation will play: the title picture put into buffer and faded in.
+void show_title_picture(App& app) {
+    Surface& open_image = app.pictures.open_image;
+    bit_blt(app.pictures.buffer, 0, 0, open_image.width(), open_image.width(), open_image, 0, 0,
+            Rop::srccopy);
+    fade_screen(app, 1);
+}
+
+}  // namespace
+
+std::string app_dir_of(const std::string& exe_path) {
+    auto slash = exe_path.find_last_of('/');
+    if (slash == std::string::npos) return "./";
+    return with_one_separator(exe_path.substr(0, slash + 1));
+}
+
+void set_start_values(GameState& s) {
+    s.screen_state = screen::busy;
+    s.field_width = 8;
+    s.field_height = 16;
+    s.field_left = 150;
+    s.field_top = 70;
+    s.cell_size = 25;
+    s.tick_interval = 200;
+    s.colour_count = 4;
+    s.erase_count = 2;
+    s.rain_period = 3;
+    s.chain_time = 30;
+    s.chain_count = 0;
+    s.chain_timer = 0;
+    s.speed_level = 1;
+    s.level_ticks = 1000;
+    s.total_score = 0;
+    s.settings = {0, 4, 3, 1, 3, 2, 2};
+    s.field_live = true;
+    s.blink_phase = false;
+    s.rain_running = false;
+    s.title_choice = 0;
+    s.option_hover = 0;
+    s.name_entry = false;
+    s.name_length = 0;
+    s.name_button_hover = 0;
+    s.player_name.clear();
+    s.ranking_page = -1;
+    s.ranking_hover = -1;
+    s.net_fetch_state = -1;
+    s.escape_ready = false;
+}
+
+void start_up(App& app, std::uint32_t random_seed) {
+    GameState& state = app.state;
+    // Nothing that runs during start-up's waits may act before the title is shown.
+    state.screen_state = screen::busy;
+    state.escape_ready = false;
+
+    // 1. The four fonts, in this order.
+    app.fonts.score_font = Font{20, 0};
+    app.fonts.text_font = Font{14, 128};
+    app.fonts.heading_font = Font{25, 128};
+    app.fonts.name_font = Font{45, 128};
+
+    // 2. The rain's random generator.
+    app.random.seed(random_seed);
+
+    // 3. The program folder, ending in one separator.
+    app.app_dir = with_one_separator(app.app_dir);
+
+    // 4. The default tables.
+    state.official_ranking = make_rank_table(1000, 1000);
+    state.point_ranking = make_rank_table(1000, 1000);
+    state.chain_ranking = make_rank_table(5, 1);
+    state.net_ranking = make_rank_table(0, 0);
+    const GameState defaults = state;
+
+    // 5. Missing rank files are made from the defaults; existing ones are left alone.
+    for (const auto& ranking : ranking_files) {
+        if (file_exists(app.app_dir + ranking.file_name)) continue;
+        std::string path = app.app_dir + ranking.file_name;
+        std::string error;
+        if (!save_rank_file(path, state.*ranking.table, error)) {
+            fatal_error(app, "The rank file " + path + " cannot be created (" + error + ").");
+            return;
+        }
+    }
+
+    // 6. The rankings in memory become those of the files. A damaged file keeps what it holds
+    // whole, takes the defaults for the rest, and is rewritten when its ranking next changes.
+    for (const auto& ranking : ranking_files) {
+        std::string path = app.app_dir + ranking.file_name;
+        std::string error;
+        if (!load_rank_file(path, defaults.*ranking.table, state.*ranking.table, error)) {
+            fatal_error(app, "The rank file " + path + " cannot be read (" + error + ").");
+            return;
+        }
+    }
+
+    // 7. The picture store; the window's client area is 500 x 500 by the window's own making.
+    std::string picture_error = load_pictures(app.pictures, app.app_dir);
+    if (!picture_error.empty()) {
+        fatal_error(app, picture_error);
+        return;
+    }
+
+    // 8. work_image takes back_image's 501 x 501 and fills the window from (0, 0).
+    app.platform.window.set_picture(&app.pictures.work_image.bitmap);
+
+    // 9. The start values, then the play timer's interval.
+    set_start_values(state);
+    app.platform.timer.set_interval(state.tick_interval);
+    app.platform.timer.set_enabled(true);
+
+    // 10. The help texts of the options screen.
+    state.option_help = make_option_help();
+
+    // 11. The window.
+    app.platform.window.show();
+
+    // 12. The title picture, faded in.
+    show_title_picture(app);
+
+    // 13. The title screen with its music.
+    state.screen_state = screen::title;
+    state.escape_ready = true;
+    play_music(app, title_music);
+    draw_screen(app);
+}
+
+}  // namespace kelvora
