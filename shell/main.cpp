@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     platform.set_input_handler(&input);
 
     app.app_dir = kelvora::app_dir_of(QCoreApplication::applicationFilePath().toStdString());
+    platform.set_window_icon(app.app_dir + "icon.bmp");
     kelvora::start_up(app, clock_seed());
     return QApplication::exec();
 }

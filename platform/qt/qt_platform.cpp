@@ -8,7 +8,9 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
 
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_text.hpp"
@@ -27,6 +29,11 @@ QtPlatform::~QtPlatform() = default;
 void QtPlatform::set_input_handler(InputHandler* handler) {
     handler_ = handler;
     window_->set_input_handler(handler);
+}
+
+void QtPlatform::set_window_icon(const std::string& bmp_path) {
+    QPixmap icon;
+    if (icon.load(QString::fromStdString(bmp_path), "BMP")) window_->setWindowIcon(QIcon(icon));
 }
 
 double QtPlatform::clock_seconds() const { return double(clock_.nsecsElapsed()) / 1e9; }

@@ -19,6 +19,8 @@ public:
     ~QtPlatform() override;
 
     void set_input_handler(InputHandler* handler);
+    // The window icon, from a BMP file; a missing or unreadable file leaves the default icon.
+    void set_window_icon(const std::string& bmp_path);
     MainWindow& main_window() { return *window_; }
 
     // EventLoop

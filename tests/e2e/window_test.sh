@@ -47,6 +47,12 @@ menu_height=$((HEIGHT - 500))
 expected_top=$(((768 - HEIGHT) / 2))
 ((Y >= expected_top - 2 && Y <= expected_top + 2)) || e2e_fail "window top $Y, not centred (expected $expected_top)"
 
+# Fixed size (no resizing, no maximise box) and the 32 x 32 icon beside the program.
+hints="$(xprop -id "$wid" WM_NORMAL_HINTS)"
+grep -q "minimum size: 500 by $HEIGHT" <<<"$hints" && grep -q "maximum size: 500 by $HEIGHT" <<<"$hints" ||
+    e2e_fail "the window can be resized: $hints"
+xprop -id "$wid" _NET_WM_ICON | head -n1 | grep -q "Icon (32 x 32)" || e2e_fail "no 32 x 32 window icon"
+
 # The picture area shows the game's picture: more than one colour once the opening has drawn.
 shown=""
 for ((i = 0; i < 40; i++)); do

@@ -116,6 +116,13 @@ TEST_F(MainWindowTest, CloseBoxGoesToTheGame) {
     EXPECT_TRUE(window().isVisible());  // the game decides how the program ends
 }
 
+TEST_F(MainWindowTest, WindowIconComesFromTheBmpBesideTheProgram) {
+    platform.set_window_icon(KELVORA_ASSET_DIR "no_such_icon.bmp");
+    EXPECT_TRUE(window().windowIcon().availableSizes().isEmpty());
+    platform.set_window_icon(KELVORA_ASSET_DIR "icon.bmp");
+    EXPECT_EQ(window().windowIcon().availableSizes(), QList<QSize>{QSize(32, 32)});
+}
+
 TEST(VirtualKeyCode, LettersDigitsAndControlKeys) {
     EXPECT_EQ(virtual_key_code(Qt::Key_Z), 'Z');
     EXPECT_EQ(virtual_key_code(Qt::Key_0), '0');
