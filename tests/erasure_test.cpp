@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "game/game_setup.hpp"
+#include "shell/handlers.hpp"
 #include "test_app.hpp"
 
 namespace kelvora {
@@ -232,6 +233,23 @@ TEST(PlayPress, RestartStartsAFreshGameOfTheSameMode) {
     EXPECT_EQ(t->sound.calls.back(), "play");
     auto opened = std::find(t->sound.calls.begin(), t->sound.calls.end(), "open kelvora2.mid");
     EXPECT_NE(opened, t->sound.calls.end());
+}
+
+TEST(PlayPress, RestartShowsThePressedButtonOverItsFortyRows) {
+    auto t = running_game();
+    const PictureStore& pictures = t->app.pictures;
+    ASSERT_EQ(pictures.restart_image.height(), 40);
+    GameInput input(t->app);  // scripted events need a handler to be delivered to
+    t->platform.set_input_handler(&input);
+    Colour inside{}, below{};
+    // Caught during the first pause of the start animation.
+    t->platform.at(0.05, [&](InputHandler&) {
+        inside = get_pixel(pictures.work_image, 190 + 52, 5 + 20);
+        below = get_pixel(pictures.work_image, 190 + 52, 5 + 42);
+    });
+    play_press(t->app, 240, 25);
+    EXPECT_EQ(inside, pictures.restart_image.bitmap.colour_at(52, 20));
+    EXPECT_EQ(below, pictures.back_image.bitmap.colour_at(190 + 52, 5 + 42));
 }
 
 TEST(PlayPress, NameEntryBlocksTheRestartAndTheErasure) {

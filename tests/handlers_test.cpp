@@ -77,6 +77,14 @@ TEST_F(Dispatch, BackCommandDoesNothingOnTheTitle) {
     EXPECT_EQ(t->state.screen_state, screen::title);
 }
 
+TEST_F(Dispatch, BackCommandKeepsEscConditions) {
+    start_official_game();
+    t->state.name_entry = true;
+    input->menu_command(MenuCommand::form_back);
+    EXPECT_EQ(t->state.screen_state, screen::official_play);
+    EXPECT_TRUE(t->sound.calls.empty());
+}
+
 TEST_F(Dispatch, BrowserPages) {
     input->menu_command(MenuCommand::open_help);
     input->menu_command(MenuCommand::homepage);
