@@ -44,6 +44,8 @@ SdlSound::~SdlSound() {
     }
     tune_.reset();
     if (audio_initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // SDL keeps its hints until it is quit altogether; nothing else of the game uses SDL.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
 }
 
 void SdlSound::start() {
