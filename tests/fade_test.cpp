@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "shell/handlers.hpp"
 #include "test_app.hpp"
 
 namespace kelvora {
@@ -38,12 +39,12 @@ struct KeyRecorder : InputHandler {
 
 // A headless game with only the pictures a fade uses: the title picture for its colours, a
 // 500 x 500 buffer holding red on the left and an off-cube green on the right, work_image 501.
-struct FadeTest : ::testing::Test {
+struct FadeApp {
     testing::TestApp test;
     KeyRecorder input;
     PictureStore& pictures = test.app.pictures;
 
-    FadeTest() {
+    FadeApp() {
         pictures.open_image = Surface{Bitmap::indexed(500, 500, title_palette())};
         pictures.buffer = Surface{Bitmap::rgb(500, 500)};
         pictures.work_image = Surface{Bitmap::rgb(501, 501)};
@@ -69,6 +70,8 @@ struct FadeTest : ::testing::Test {
             });
     }
 };
+
+struct FadeTest : ::testing::Test, FadeApp {};
 
 TEST(FadePalettes, ScaledWithHalvesToEven) {
     Palette colours{};
@@ -183,6 +186,30 @@ TEST_F(FadeTest, InputRunsInsideThePauses) {
     fade_screen(test.app, 2);
     EXPECT_EQ(input.keys, std::vector<int>{27});
     EXPECT_EQ(refreshes_at_key, 11);  // after the eleventh frame, in its pause
+}
+
+// Esc on the ranking screen fades out and the title in; Esc pressed again during those fades
+// finds the first one still being handled and changes nothing.
+TEST(FadeEscape, SecondEscDuringTheFadesIsIgnored) {
+    auto escape_from_rankings = [](std::vector<double> extra_escapes) {
+        FadeApp f;
+        GameInput game_input(f.test.app);
+        f.test.platform.set_input_handler(&game_input);
+        f.test.state.screen_state = screen::rankings;
+        f.test.state.escape_ready = true;
+        f.test.platform.set_enabled(false);  // only the fades draw
+        f.test.platform.key_down_at(0.01, 27);
+        for (double t : extra_escapes) f.test.platform.key_down_at(t, 27);
+        f.test.platform.run_for(4.0);
+        EXPECT_EQ(f.test.state.screen_state, screen::title);
+        EXPECT_TRUE(f.test.state.escape_ready);
+        EXPECT_FALSE(f.test.platform.ended());
+        return std::pair(f.test.platform.refresh_count(), f.test.sound.calls);
+    };
+    auto once = escape_from_rankings({});
+    auto pressed_again = escape_from_rankings({0.3, 0.6, 1.5, 2.0});
+    EXPECT_EQ(once.first, 21 + 22);
+    EXPECT_EQ(pressed_again, once);
 }
 
 }  // namespace
