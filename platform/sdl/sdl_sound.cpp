@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <fstream>
@@ -18,6 +19,19 @@ constexpr int chunk_frames = 1024;  // about 23 ms: a new wave cuts in without a
 
 // Every wave plays on this one channel, so each new wave cuts off the one before.
 constexpr int wave_channel = 0;
+
+// With no sound card, ALSA's library prints its failures to stderr while SDL looks for a device.
+// SDL loads the same library, so a quiet handler set here silences it there too.
+void quiet_alsa(const char*, int, const char*, int, const char*, ...) {}
+
+void silence_alsa() {
+    void* alsa = ::dlopen("libasound.so.2", RTLD_NOW);
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    auto set_handler = reinterpret_cast<int (*)(Handler)>(::dlsym(alsa, "snd_lib_error_set_handler"));
+    if (set_handler) set_handler(quiet_alsa);
+    // The library stays loaded: SDL uses it for as long as the program runs.
+}
 
 // The wave player plays RIFF wave files only; SDL2_mixer alone would also decode MIDI, MP3 and
 // others into a chunk.
@@ -51,6 +65,7 @@ SdlSound::~SdlSound() {
 void SdlSound::start() {
     // SDL would otherwise turn Ctrl+C and SIGTERM into events that nobody reads here.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    silence_alsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     audio_initialised_ = true;
     if (Mix_OpenAudio(wanted_frequency, AUDIO_S16SYS, wanted_channels, chunk_frames) != 0) return;
