@@ -167,25 +167,5 @@ TEST(StartSequence, InputDuringTheSequenceIsIgnored) {
     EXPECT_EQ(s.screen_state, screen::title);
 }
 
-TEST(OfficialValues, ReappliedWhole) {
-    GameState s;
-    s.field_width = 4;
-    s.cell_size = 50;
-    s.erase_count = 9;
-    s.chain_time = 90;
-    s.rain_period = 1;
-    s.total_score = 9;
-    s.field_live = false;
-    apply_official_values(s);
-    GameState fresh;
-    EXPECT_EQ(s.field_width, fresh.field_width);
-    EXPECT_EQ(s.cell_size, 25);
-    EXPECT_EQ(s.erase_count, 2);
-    EXPECT_EQ(s.chain_time, 30);
-    EXPECT_EQ(s.rain_period, 3);
-    EXPECT_EQ(s.total_score, 0);
-    EXPECT_TRUE(s.field_live);
-}
-
 }  // namespace
 }  // namespace kelvora

@@ -61,12 +61,6 @@ TEST_F(Dispatch, NameEntryTakesTheMoveAndTheKeys) {
     EXPECT_EQ(t->state.screen_state, screen::official_play);
 }
 
-TEST_F(Dispatch, TitleMoveReachesTheMenu) {
-    t->state.screen_state = screen::title;
-    input->pointer_move(250, 420);
-    EXPECT_EQ(t->state.title_choice, screen::official_play);
-}
-
 TEST_F(Dispatch, BackCommandDoesNothingOnTheTitle) {
     t->state.screen_state = screen::title;
     input->menu_command(MenuCommand::form_back);

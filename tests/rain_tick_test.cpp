@@ -79,18 +79,6 @@ TEST(RainTick, DropsArriveEveryFourthTickInOfficialPlay) {
     EXPECT_EQ(t->platform.interval(), t->state.tick_interval);
 }
 
-TEST(RainTick, RainPeriodOneAddsEverySecondTick) {
-    auto t = running_game(screen::option_play);
-    t->state.rain_period = 1;
-    int added = 0, before = 0;
-    for (int tick = 1; tick <= 10; ++tick) {
-        game_tick(t->app);
-        added += drop_count(t->state) > before;
-        before = drop_count(t->state);
-    }
-    EXPECT_EQ(added, 5);
-}
-
 TEST(RainTick, ChainWindowClosesWhenTheTimerReachesZero) {
     auto t = running_game();
     GameState& s = t->state;
