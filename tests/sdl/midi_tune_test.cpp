@@ -106,6 +106,25 @@ TEST_F(MidiTuneTest, RewindAfterTheEndPlaysAgainFromTheFirstNote) {
     EXPECT_LE(end, 1.2);
 }
 
+TEST_F(MidiTuneTest, RewindLongAfterTheEndPlaysAgainFromTheFirstNote) {
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    tune->play();
+    ASSERT_GT(time_of_end(), 0);
+    // Long past the end, when the player has wound itself up completely.
+    for (int i = 0; i < 500; ++i) render_block();
+
+    for (int round = 0; round < 2; ++round) {
+        tune->rewind();
+        tune->play();
+        double start = clock;
+        EXPECT_TRUE(tune->playing());
+        EXPECT_TRUE(sounds_within(0.05));
+        double end = time_of_end() - start;
+        EXPECT_GE(end, 1.0 - block_seconds);
+        EXPECT_LE(end, 1.2);
+    }
+}
+
 TEST_F(MidiTuneTest, RewindWhilePlayingStartsOverAtOnce) {
     ASSERT_TRUE(tune->open_bytes(two_note_tune()));
     tune->play();
