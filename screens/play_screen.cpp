@@ -1,5 +1,6 @@
 #include "screens/play_screen.hpp"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -48,9 +49,35 @@ constexpr Colour blue{0, 128, 255};
 
 int round_even(double value) { return int(std::nearbyint(value)); }
 
-const Surface& tile(const App& app, int colour) { return app.pictures.block_image[std::size_t(colour - 1)]; }
-
 bool valid_colour(int colour) { return colour >= 1 && colour <= 9; }
+
+// The drop tiles stretched to one size, each made on first use within one composition: a full
+// field copies the same nine tiles hundreds of times, and stretching each copy anew would cost
+// most of the frame. The pixels are those of stretching straight into buffer.
+class ScaledTiles {
+public:
+    ScaledTiles(const PictureStore& pictures, int size) : pictures_(pictures), size_(size) {}
+
+    // Copies the tile of `colour` to (x, y) of dest; nothing when the tile cannot be drawn.
+    void draw(Surface& dest, int x, int y, int colour) {
+        const std::size_t k = std::size_t(colour - 1);
+        if (size_ <= 0) return;
+        if (!made_[k]) {
+            made_[k] = true;
+            scaled_[k] = Surface{Bitmap::rgb(size_, size_)};
+            usable_[k] = stretch_blt(scaled_[k], 0, 0, size_, size_, pictures_.block_image[k], 0, 0, tile_size,
+                                     tile_size, Rop::srccopy);
+        }
+        if (usable_[k]) bit_blt(dest, x, y, size_, size_, scaled_[k], 0, 0, Rop::srccopy);
+    }
+
+private:
+    const PictureStore& pictures_;
+    int size_;
+    std::array<Surface, 9> scaled_{};
+    std::array<bool, 9> made_{};
+    std::array<bool, 9> usable_{};
+};
 
 void draw_background(App& app) {
     const Surface& back = app.pictures.back_image;
@@ -60,6 +87,7 @@ void draw_background(App& app) {
 void draw_drops(App& app) {
     GameState& state = app.state;
     const int s = state.cell_size;
+    ScaledTiles tiles(app.pictures, s);
     for (int c = 1; c <= state.field_width; ++c) {
         for (int r = 1; r <= state.field_height; ++r) {
             const int colour = state.drop_grid[c][r];
@@ -67,15 +95,14 @@ void draw_drops(App& app) {
             // Drops lying in the cells the last erasure emptied blink while a chain is possible.
             if (state.chain_cells[c][r] != 0 && state.blink_phase) continue;
             if (!valid_colour(colour)) continue;
-            stretch_blt(app.pictures.buffer, state.field_left + (c - 1) * s, state.field_top + (r - 1) * s, s, s,
-                        tile(app, colour), 0, 0, tile_size, tile_size, Rop::srccopy);
+            tiles.draw(app.pictures.buffer, state.field_left + (c - 1) * s, state.field_top + (r - 1) * s, colour);
         }
     }
 }
 
 // One frame of the burst of cell (c, r): four shrunken copies of the erased drop's tile fly
 // apart and hop; the frame counter runs down to 0, and at frame 1 the burst ends.
-void draw_burst(App& app, int c, int r) {
+void draw_burst(App& app, ScaledTiles& pieces, int c, int r) {
     GameState& state = app.state;
     const int colour = state.burst_colour[c][r];
     const int f = state.burst_frames[c][r];
@@ -87,16 +114,15 @@ void draw_burst(App& app, int c, int r) {
     const int u = int(std::floor(std::sin(f * pi / 4) * 10));
 
     if (valid_colour(colour)) {
-        const Surface& piece = tile(app, colour);
         const int left = round_even(xc - d);
         const int right = round_even(xc + d - h);
         const int upper = yc - burst_offset - u;
         const int lower = yc + burst_offset - u - h;
         Surface& buffer = app.pictures.buffer;
-        stretch_blt(buffer, left, upper, h, h, piece, 0, 0, tile_size, tile_size, Rop::srccopy);
-        stretch_blt(buffer, right, upper, h, h, piece, 0, 0, tile_size, tile_size, Rop::srccopy);
-        stretch_blt(buffer, left, lower, h, h, piece, 0, 0, tile_size, tile_size, Rop::srccopy);
-        stretch_blt(buffer, right, lower, h, h, piece, 0, 0, tile_size, tile_size, Rop::srccopy);
+        pieces.draw(buffer, left, upper, colour);
+        pieces.draw(buffer, right, upper, colour);
+        pieces.draw(buffer, left, lower, colour);
+        pieces.draw(buffer, right, lower, colour);
     }
 
     if (f == 1) state.burst_colour[c][r] = 0;
@@ -105,9 +131,10 @@ void draw_burst(App& app, int c, int r) {
 
 void draw_bursts(App& app) {
     GameState& state = app.state;
+    ScaledTiles pieces(app.pictures, state.cell_size / 2);
     for (int c = 1; c <= state.field_width; ++c) {
         for (int r = 1; r <= state.field_height; ++r) {
-            if (state.burst_colour[c][r] != 0) draw_burst(app, c, r);
+            if (state.burst_colour[c][r] != 0) draw_burst(app, pieces, c, r);
         }
     }
 }
