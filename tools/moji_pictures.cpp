@@ -16,7 +16,8 @@ void paint_logo_letter(QPainter& p, int index, const QRectF& cell, double size, 
     halo.setAlphaF(shine ? 0.45 : 0.30);
     p.save();
     p.setClipRect(cell);
-    paint_glow(p, cell.center(), cell.width() * (shine ? 0.75 : 0.62), halo);
+    // Glows stay inside the cell so that its corners keep the black ground.
+    paint_glow(p, cell.center(), cell.width() * 0.55, halo);
     const QPainterPath path = text_path(QString::fromUtf8(letters[index]), ui_font(size), cell, Qt::AlignCenter);
     QLinearGradient g(cell.topLeft(), cell.bottomLeft());
     if (shine) {
@@ -34,9 +35,9 @@ void paint_logo_letter(QPainter& p, int index, const QRectF& cell, double size, 
         p.setClipPath(path);
         p.fillRect(QRectF(cell.left(), cell.top(), cell.width(), cell.height() * 0.45), QColor(255, 255, 255, 45));
     } else {
-        // a four-pointed glint at the upper right of the letter
-        const QPointF c(cell.right() - cell.width() * 0.24, cell.top() + cell.height() * 0.22);
-        const double r = cell.width() * 0.22;
+        // a four-pointed glint low at the left, clear of any voicing marks
+        const QPointF c(cell.left() + cell.width() * 0.2, cell.bottom() - cell.height() * 0.24);
+        const double r = cell.width() * 0.18;
         QPainterPath star;
         star.moveTo(c.x(), c.y() - r);
         star.quadTo(c, QPointF(c.x() + r, c.y()));
@@ -46,7 +47,7 @@ void paint_logo_letter(QPainter& p, int index, const QRectF& cell, double size, 
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(255, 255, 255));
         p.drawPath(star);
-        paint_glow(p, c, r * 0.9, QColor(255, 255, 255, 200));
+        paint_glow(p, c, r * 0.8, QColor(255, 255, 255, 200));
     }
     p.restore();
 }
@@ -139,12 +140,13 @@ std::vector<Picture> make_moji_pictures() {
     Sheet sheet;
     const QColor deep(20, 60, 170);
     for (int d = 0; d < 10; ++d)
-        letter(sheet, QRectF(50 * d, 0, 50, 50), QString::number(d), 46,
-               vertical(QRectF(50 * d, 0, 50, 50), QColor(240, 250, 255), QColor(110, 200, 255), deep), 3.0, 1.5);
+        letter(sheet, QRectF(50 * d, 0, 50, 50), QString::number(d), 44,
+               vertical(QRectF(50 * d, 0, 50, 50), QColor(240, 250, 255), QColor(110, 200, 255), deep), 3.0, 3.0,
+               1.3);
     letter(sheet, chain_word, QString::fromUtf8("連鎖"), 40,
            vertical(chain_word, QColor(255, 250, 210), QColor(255, 200, 60), QColor(220, 110, 20)), 3.0, 1.2);
-    letter(sheet, start_label, QString::fromUtf8("スタート"), 24,
-           vertical(start_label, QColor(230, 255, 240), QColor(90, 230, 170), QColor(20, 140, 110)), 2.5, 0.8);
+    letter(sheet, start_label, QString::fromUtf8("スタート"), 30,
+           vertical(start_label, QColor(230, 255, 240), QColor(90, 230, 170), QColor(20, 140, 110)), 2.5, 1.4, 0.8);
     letter(sheet, game_over, QString::fromUtf8("ゲームオーバー"), 62,
            vertical(game_over, QColor(255, 225, 240), QColor(255, 90, 140), QColor(140, 30, 120)), 4.0, 2.0);
     letter(sheet, start_lettering, QString::fromUtf8("スタート！"), 84,

@@ -28,8 +28,8 @@ QImage new_canvas(int width, int height, QColor fill) {
 QColor drop_colour(int index) {
     // Red, blue, yellow and green come first: the official game uses four colours.
     static const QColor colours[9] = {
-        QColor(255, 70, 80),   QColor(60, 130, 255), QColor(255, 208, 50),  QColor(60, 210, 100), QColor(180, 95, 255),
-        QColor(50, 225, 230),  QColor(255, 140, 40), QColor(255, 120, 200), QColor(225, 230, 245),
+        QColor(240, 50, 60),  QColor(50, 110, 255), QColor(255, 215, 40),  QColor(60, 205, 90),  QColor(165, 90, 255),
+        QColor(40, 220, 235), QColor(255, 128, 20), QColor(255, 130, 210), QColor(220, 225, 240),
     };
     return colours[index % 9];
 }

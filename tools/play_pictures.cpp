@@ -78,9 +78,7 @@ QImage paint_back(bool pressed) {
     p.fillRect(well, well_colour);
 
     // Small title in the top-left corner.
-    const QPainterPath title = text_path(QString::fromUtf8("ケルボラ"), ui_font(22), QRectF(14, 6, 150, 30),
-                                         Qt::AlignLeft | Qt::AlignVCenter);
-    paint_lettering(p, title, QColor(190, 220, 255), QColor(6, 12, 34), 2.0, 0.8);
+    for (int i = 0; i < 4; ++i) paint_logo_letter(p, i, QRectF(12 + 26 * i, 6, 26, 30), 23, false);
 
     // The panel numbers: a caption above a dark slot where the game writes the number.
     for (const PanelNumber& n : panel_numbers) {

@@ -155,7 +155,7 @@ Voice bell(double start, int note, double amp, double decay = 5.0) {
     v.freq = note_hz(note);
     v.length = 0.6;
     v.release = 0.15;
-    v.attack = 0.002;
+    v.attack = 0.004;
     v.decay = decay;
     v.amp = amp;
     v.harmonics = {1.0, 0.35, 0.18, 0.08};
@@ -184,8 +184,8 @@ Buffer po() {
 // A menu choice: two quick chimes rising a fifth.
 Buffer po2() {
     Buffer b;
-    add_voice(b, bell(0.0, 88, 0.5, 7));   // E6
-    add_voice(b, bell(0.08, 95, 0.5, 6));  // B6
+    add_voice(b, bell(0.0, 88, 0.5, 9));   // E6
+    add_voice(b, bell(0.08, 95, 0.5, 8));  // B6
     add_room(b, 0.3, 0.15);
     return b;
 }

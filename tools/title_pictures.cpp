@@ -91,7 +91,7 @@ QImage paint_title(bool highlighted) {
             path = t.map(path);
         }
         paint_lettering(p, path, highlighted ? QColor(255, 255, 255) : QColor(185, 210, 245), QColor(6, 12, 34),
-                        highlighted ? 1.5 : 1.0, highlighted ? 0.6 : 0.0);
+                        highlighted ? 1.5 : 1.0, highlighted ? 0.7 : 0.45);
     }
     return image;
 }

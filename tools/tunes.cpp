@@ -179,11 +179,11 @@ std::vector<std::uint8_t> title_tune() {
     };
     const int bars = 16;
     Track head = header_track("kelvora title", 76);
-    Track lead = instrument(0, 11, 92, 70, 70, "vibraphone");    // Vibraphone
-    Track keys = instrument(1, 4, 78, 50, 60, "electric piano");  // Electric Piano 1
-    Track pad = instrument(2, 89, 62, 64, 90, "pad");             // Pad 2 (warm)
-    Track bass = instrument(3, 33, 88, 64, 30, "bass");           // Electric Bass (finger)
-    Track drops = instrument(4, 8, 60, 90, 100, "celesta");       // Celesta
+    Track lead = instrument(0, 11, 110, 70, 70, "vibraphone");    // Vibraphone
+    Track keys = instrument(1, 4, 96, 50, 60, "electric piano");   // Electric Piano 1
+    Track pad = instrument(2, 89, 80, 64, 90, "pad");              // Pad 2 (warm)
+    Track bass = instrument(3, 33, 104, 64, 30, "bass");           // Electric Bass (finger)
+    Track drops = instrument(4, 8, 76, 90, 100, "celesta");        // Celesta
     Rng rng(2001);
     for (int bar = 0; bar < bars; ++bar) {
         const int t0 = bar * bar_ticks;
