@@ -17,9 +17,9 @@ Converter::Converter(const Surface& dst, const Surface& src) : src_(src.bitmap),
         if (s.depth() == 1) {
             to_rgb_[0] = dst.text_colour.packed();
             to_rgb_[1] = dst.background.packed();
-        } else if (s.depth() == 8) {
-            for (int i = 0; i < 256; ++i) to_rgb_[i] = s.palette()[i].packed();
         }
+        // An 8-bit source reads its table directly: building a lookup table per call would cost
+        // more than the small tiles it mostly draws.
     } else if (dst_depth_ == 8) {
         const Palette& table = dst.bitmap.palette();
         if (s.depth() == 1) {
@@ -51,9 +51,13 @@ void Converter::row32(int sy, int sx, int n, std::uint32_t* out) const {
     if (src_.depth() == 32) {
         const std::uint32_t* in = src_.rgb_row(sy) + sx;
         for (int i = 0; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
+    } else if (src_.depth() == 8) {
+        const std::uint8_t* in = src_.index_row(sy) + sx;
+        const Palette& table = src_.palette();
+        for (int i = 0; i < n; ++i) out[i] = table[in[i]].packed();
     } else {
         const std::uint8_t* in = src_.index_row(sy) + sx;
-        for (int i = 0; i < n; ++i) out[i] = to_rgb_[in[i]];
+        for (int i = 0; i < n; ++i) out[i] = to_rgb_[in[i] & 1];
     }
 }
 

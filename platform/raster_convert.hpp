@@ -21,7 +21,7 @@ public:
 private:
     const Bitmap& src_;
     int dst_depth_;
-    std::array<std::uint32_t, 256> to_rgb_{};  // 1/8-bit source -> 32-bit destination
+    std::array<std::uint32_t, 2> to_rgb_{};    // 1-bit source -> 32-bit destination
     std::array<std::uint8_t, 256> to_index_{}; // 1/8-bit source -> 8/1-bit destination
     std::uint32_t src_background_ = 0;         // 32-bit source -> 1-bit destination
     std::optional<NearestColourMap> nearest_;  // 32-bit source -> 8-bit destination

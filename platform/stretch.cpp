@@ -2,6 +2,7 @@
 // pixels, shrinking ANDs together every source pixel that falls on one destination pixel, so thin
 // black lines survive a reduction. Each axis is enlarged or shrunk on its own.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -66,6 +67,15 @@ AxisMap map_axis(int d, int length, int dst_limit, int s, int source_length, int
     return m;
 }
 
+// Reused working memory: the play screen stretches hundreds of small tiles per frame.
+template <typename T>
+std::vector<T>& scratch(int slot, std::size_t size) {
+    static thread_local std::array<std::vector<T>, 3> buffers;
+    std::vector<T>& buffer = buffers[std::size_t(slot)];
+    if (buffer.size() < size) buffer.resize(size);
+    return buffer;
+}
+
 // ANDs the source block's rows [first, last) together, column by column.
 template <typename T>
 void and_rows(const std::vector<T>& block, int stride, SourceSpan rows, std::vector<T>& out) {
@@ -103,8 +113,9 @@ bool stretch_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, i
     const Converter convert(dst, src);
 
     if (d.depth() == 32) {
-        std::vector<std::uint32_t> block(std::size_t(block_w) * block_h), vertical(static_cast<std::size_t>(block_w)),
-            out(static_cast<std::size_t>(out_w));
+        auto& block = scratch<std::uint32_t>(0, std::size_t(block_w) * block_h);
+        auto& vertical = scratch<std::uint32_t>(1, std::size_t(block_w));
+        auto& out = scratch<std::uint32_t>(2, std::size_t(out_w));
         for (int r = 0; r < block_h; ++r)
             convert.row32(rows.source_begin + r, cols.source_begin, block_w, block.data() + std::size_t(r) * block_w);
         for (int i = rows.begin; i < rows.end; ++i) {
@@ -115,8 +126,9 @@ bool stretch_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, i
         return true;
     }
 
-    std::vector<std::uint8_t> block(std::size_t(block_w) * block_h), vertical(static_cast<std::size_t>(block_w)),
-        out(static_cast<std::size_t>(out_w));
+    auto& block = scratch<std::uint8_t>(0, std::size_t(block_w) * block_h);
+    auto& vertical = scratch<std::uint8_t>(1, std::size_t(block_w));
+    auto& out = scratch<std::uint8_t>(2, std::size_t(out_w));
     for (int r = 0; r < block_h; ++r)
         convert.row8(rows.source_begin + r, cols.source_begin, block_w, block.data() + std::size_t(r) * block_w);
 
@@ -133,7 +145,8 @@ bool stretch_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, i
     // matched again; a pixel taken from a single source pixel keeps its converted index.
     Surface as_colour{Bitmap::rgb(1, 1), dst.background, dst.text_colour};
     const Converter to_colour(as_colour, src);
-    std::vector<std::uint32_t> colours(std::size_t(block_w) * block_h), vertical_colours(static_cast<std::size_t>(block_w));
+    auto& colours = scratch<std::uint32_t>(0, std::size_t(block_w) * block_h);
+    auto& vertical_colours = scratch<std::uint32_t>(1, std::size_t(block_w));
     for (int r = 0; r < block_h; ++r)
         to_colour.row32(rows.source_begin + r, cols.source_begin, block_w, colours.data() + std::size_t(r) * block_w);
     const NearestColourMap nearest(d.palette(), 256);
