@@ -111,6 +111,13 @@ TEST_F(QtPlatformTest, ANewIntervalTakesEffect) {
     EXPECT_GE(handler.ticks, 5);
 }
 
+TEST_F(QtPlatformTest, AFatalErrorStopsTheTicks) {
+    platform.set_interval(20);
+    platform.show_error("test error, please ignore");
+    wait(0.1);
+    EXPECT_EQ(handler.ticks, 0);
+}
+
 }  // namespace
 }  // namespace kelvora
 
