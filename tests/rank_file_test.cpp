@@ -289,8 +289,10 @@ TEST_F(RankFileTest, SaveFailureLeavesTheOldFile) {
 
 TEST(SaveRanking, FailureEndsTheProgramNamingTheFile) {
     testing::TestApp test;
-    test.app.app_dir = testing::make_temp_dir() + "gone/";
+    const std::string dir = testing::make_temp_dir();
+    test.app.app_dir = dir + "gone/";
     save_ranking(test.app, point_rank_file, make_rank_table(1000, 1000));
+    fs::remove_all(dir);
     ASSERT_EQ(test.platform.errors().size(), 1u);
     EXPECT_NE(test.platform.errors()[0].find("gone/point_rank.dat"), std::string::npos);
     EXPECT_TRUE(test.platform.ended());
