@@ -100,11 +100,22 @@ TEST(BitBlt, ConvertsSourceIntoDestinationFormat) {
 
     // colour -> 8 bit: nearest entry of the destination's table
     Surface cube{Bitmap::indexed(2, 1, cube_palette())};
-    Surface two = rgb_surface(2, 1, 0x00F0100Au);  // nearest (255, 0, 0) = index 180
+    Surface two = rgb_surface(2, 1, 0xFFF0100Au);  // nearest (255, 0, 0) = index 180; top byte ignored
     two.bitmap.rgb_row(0)[1] = 0x00336699u;        // exactly (51, 102, 153) = 1*36 + 2*6 + 3
     ASSERT_TRUE(bit_blt(cube, 0, 0, 2, 1, two, 0, 0, Rop::srccopy));
     EXPECT_EQ(cube.bitmap.index_row(0)[0], 180);
     EXPECT_EQ(cube.bitmap.index_row(0)[1], 51);
+}
+
+TEST(BitBlt, MonochromePictureOntoColourWithDefaultColours) {
+    // With the default colours set bits show white and clear bits black, so a 1-bit mask can be
+    // combined with colour pictures by logical operations.
+    Surface mask{Bitmap::mono(2, 1)};
+    mask.bitmap.index_row(0)[1] = 1;
+    Surface dst = rgb_surface(2, 1, 0x00345678u);
+    ASSERT_TRUE(bit_blt(dst, 0, 0, 2, 1, mask, 0, 0, Rop::srcand));
+    EXPECT_EQ(dst.bitmap.rgb_row(0)[0], 0u);
+    EXPECT_EQ(dst.bitmap.rgb_row(0)[1], 0x00345678u);
 }
 
 TEST(BitBlt, EightBitCopiesKeepIndexesOfTheSameTableAndMatchOthers) {
@@ -240,6 +251,12 @@ TEST(StretchBlt, ClipsAndRejectsEmptySurfaces) {
     EXPECT_EQ(dst.bitmap.rgb_row(2)[2], 0x55u);
     EXPECT_EQ(dst.bitmap.rgb_row(1)[1], 0x11u);
     EXPECT_TRUE(stretch_blt(dst, 0, 0, 2000000000, 3, src, 0, 0, 2, 2, Rop::srccopy));
+    // A source block reaching past the source's edge draws only what has a source pixel.
+    Surface fresh = rgb_surface(3, 3, 0x11);
+    EXPECT_TRUE(stretch_blt(fresh, 0, 0, 2, 2, src, 1, 1, 2, 2, Rop::srccopy));
+    EXPECT_EQ(fresh.bitmap.rgb_row(0)[0], 0x55u);
+    EXPECT_EQ(fresh.bitmap.rgb_row(0)[1], 0x11u);
+    EXPECT_EQ(fresh.bitmap.rgb_row(1)[0], 0x11u);
     Surface empty;
     EXPECT_FALSE(stretch_blt(dst, 0, 0, 3, 3, empty, 0, 0, 1, 1, Rop::srccopy));
     EXPECT_FALSE(stretch_blt(empty, 0, 0, 3, 3, src, 0, 0, 1, 1, Rop::srccopy));
