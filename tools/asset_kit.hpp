@@ -111,6 +111,9 @@ bool write_sounds(const std::string& folder);
 bool write_tunes(const std::string& folder);
 bool write_help_page(const std::string& folder);
 
+// Sample screens composed from the pictures in `folder`, as the game composes them.
+QImage make_screen_previews(const std::string& folder);
+
 bool write_file(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace kelvora::tools

@@ -1,6 +1,6 @@
 // make_assets: draws every picture, synthesises the sounds, writes the tunes and the help page.
 //
-//   make_assets <asset folder> [--contact-sheet <file.png>]
+//   make_assets <asset folder> [--contact-sheet <file.png>] [--preview <file.png>]
 //
 // The output depends only on this source and the installed IPA fonts, so running it again
 // writes the same bytes.
@@ -52,15 +52,17 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    std::string folder, sheet_path;
+    std::string folder, sheet_path, preview_path;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--contact-sheet") == 0 && i + 1 < argc)
             sheet_path = argv[++i];
+        else if (std::strcmp(argv[i], "--preview") == 0 && i + 1 < argc)
+            preview_path = argv[++i];
         else if (folder.empty())
             folder = argv[i];
     }
     if (folder.empty()) {
-        std::fprintf(stderr, "usage: make_assets <asset folder> [--contact-sheet <file.png>]\n");
+        std::fprintf(stderr, "usage: make_assets <asset folder> [--contact-sheet <file.png>] [--preview <file.png>]\n");
         return 2;
     }
     if (folder.back() != '/') folder += '/';
@@ -83,6 +85,10 @@ int main(int argc, char** argv) {
     if (!write_help_page(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write help.html\n");
     if (!sheet_path.empty() && !contact_sheet(pictures).save(QString::fromStdString(sheet_path), "PNG")) {
         std::fprintf(stderr, "make_assets: cannot write %s\n", sheet_path.c_str());
+        ok = false;
+    }
+    if (!preview_path.empty() && !make_screen_previews(folder).save(QString::fromStdString(preview_path), "PNG")) {
+        std::fprintf(stderr, "make_assets: cannot write %s\n", preview_path.c_str());
         ok = false;
     }
     return ok ? 0 : 1;
