@@ -48,14 +48,6 @@ TEST(SoundFiles, AreReadFromTheProgramFolder) {
     EXPECT_EQ(sound.paths, (Calls{"/games/kelvora/start.wav", "/games/kelvora/kelvora2.mid"}));
 }
 
-TEST_F(SoundTest, WavesAreHandedOverInOrder) {
-    play_wave(test.app, "bom.wav");
-    play_wave(test.app, "bom.wav");
-    play_wave(test.app, "po.wav");
-    EXPECT_EQ(sound.waves(), (Calls{"bom.wav", "bom.wav", "po.wav"}));
-    EXPECT_FALSE(sound.tune_open()) << "waves leave the music alone";
-}
-
 TEST_F(SoundTest, PlayMusicClosesThenOpensAndPlays) {
     play_music(test.app, "kelvora1.mid");
     EXPECT_EQ(collapsed(sound.calls), (Calls{"close", "open kelvora1.mid", "play"}));
