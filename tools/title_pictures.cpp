@@ -43,8 +43,9 @@ QImage paint_title(bool highlighted) {
     paint_night(p, QRectF(0, 0, 500, 500), night);
 
     // A street lamp far off to the right, its light spread by the rain.
-    paint_glow(p, QPointF(430, 70), 120, QColor(255, 210, 150, 70));
-    paint_glow(p, QPointF(430, 70), 30, QColor(255, 235, 200, 160));
+    // Kept cool so that its soft edge shares the sky's colours in the small colour table.
+    paint_glow(p, QPointF(430, 70), 120, QColor(170, 200, 255, 60));
+    paint_glow(p, QPointF(430, 70), 30, QColor(225, 235, 255, 150));
 
     // Puddle at the bottom with the lamp's reflection.
     QLinearGradient puddle(QPointF(0, 360), QPointF(0, 500));
