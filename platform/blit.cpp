@@ -10,16 +10,19 @@
 namespace kelvora {
 namespace raster_detail {
 
-Converter::Converter(const Surface& dst, const Surface& src) : src_(src.bitmap), dst_depth_(dst.bitmap.depth()) {
+Converter::Converter(const Surface& dst, const Surface& src, long long pixels)
+    : src_(src.bitmap), dst_depth_(dst.bitmap.depth()) {
     const Bitmap& s = src.bitmap;
     const int entries = s.depth() == 1 ? 2 : 256;
     if (dst_depth_ == 32) {
         if (s.depth() == 1) {
             to_rgb_[0] = dst.text_colour.packed();
             to_rgb_[1] = dst.background.packed();
+        } else if (s.depth() == 8 && pixels >= 4096) {
+            // Small tiles read the table directly: a lookup table would cost more than they do.
+            for (int i = 0; i < 256; ++i) to_rgb_[i] = s.palette()[i].packed();
+            rgb_table_ = true;
         }
-        // An 8-bit source reads its table directly: building a lookup table per call would cost
-        // more than the small tiles it mostly draws.
     } else if (dst_depth_ == 8) {
         const Palette& table = dst.bitmap.palette();
         if (s.depth() == 1) {
@@ -51,13 +54,13 @@ void Converter::row32(int sy, int sx, int n, std::uint32_t* out) const {
     if (src_.depth() == 32) {
         const std::uint32_t* in = src_.rgb_row(sy) + sx;
         for (int i = 0; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
-    } else if (src_.depth() == 8) {
+    } else if (src_.depth() == 8 && !rgb_table_) {
         const std::uint8_t* in = src_.index_row(sy) + sx;
         const Palette& table = src_.palette();
         for (int i = 0; i < n; ++i) out[i] = table[in[i]].packed();
     } else {
         const std::uint8_t* in = src_.index_row(sy) + sx;
-        for (int i = 0; i < n; ++i) out[i] = to_rgb_[in[i] & 1];
+        for (int i = 0; i < n; ++i) out[i] = to_rgb_[in[i]];
     }
 }
 
@@ -143,7 +146,7 @@ bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int s
     const Bitmap& s = src->bitmap;
     if (!clip_axis(x, sx, w, d.width(), s.width()) || !clip_axis(y, sy, h, d.height(), s.height())) return true;
 
-    const Converter convert(dst, *src);
+    const Converter convert(dst, *src, (long long)w * h);
     if (d.depth() == 32 && s.depth() == 32) {
         // Colour onto colour needs no conversion: the operation's mask drops the top byte.
         for (int row = 0; row < h; ++row) apply_rop(d.rgb_row(y + row) + x, s.rgb_row(sy + row) + sx, w, rop, 0x00FFFFFFu);

@@ -44,12 +44,15 @@ NearestColourMap::NearestColourMap(const Palette& palette, int count)
       count_(std::clamp(count, 0, 256)),
       cells_(std::size_t(cells_per_axis) * cells_per_axis * cells_per_axis),
       coarse_(std::size_t(coarse_per_axis) * coarse_per_axis * coarse_per_axis),
-      cache_(std::size_t(1) << cache_bits) {}
+      cache_(std::size_t(1) << cache_bits, 0) {
+    static_assert(((1u * 0x9E3779B1u) >> (32 - cache_bits)) != 0, "colour 1 must not belong in slot 0");
+    cache_[0] = 1u << 8;
+}
 
 // Keeps the candidates that can be nearest somewhere in the cube: an entry whose closest point
 // is farther than some other entry's farthest point never wins (nor ties) inside it.
 void NearestColourMap::build_list(int r0, int g0, int b0, int span, const std::uint8_t* candidates, int count,
-                                  std::uint8_t* out, int& out_count) const {
+                                  bool pairwise, std::uint8_t* out, int& out_count) const {
     const int r1 = r0 + span - 1, g1 = g0 + span - 1, b1 = b0 + span - 1;
     std::array<int, 256> min2{};
     int bound = 0x7FFFFFFF;
@@ -58,9 +61,33 @@ void NearestColourMap::build_list(int r0, int g0, int b0, int span, const std::u
         min2[k] = axis_min2(c.r, r0, r1) + axis_min2(c.g, g0, g1) + axis_min2(c.b, b0, b1);
         bound = std::min(bound, axis_max2(c.r, r0, r1) + axis_max2(c.g, g0, g1) + axis_max2(c.b, b0, b1));
     }
-    out_count = 0;
+    std::array<std::uint8_t, 256> kept{};
+    int kept_count = 0;
     for (int k = 0; k < count; ++k)
-        if (min2[k] <= bound) out[out_count++] = candidates[k];
+        if (min2[k] <= bound) kept[kept_count++] = candidates[k];
+    if (!pairwise) {
+        std::copy_n(kept.begin(), kept_count, out);
+        out_count = kept_count;
+        return;
+    }
+
+    // Then (for the small cubes) drop every entry that another entry beats (or ties with a lower index) everywhere in
+    // the cube: the difference of squared distances is linear, so its largest value is at a
+    // corner.
+    out_count = 0;
+    for (int k = 0; k < kept_count; ++k) {
+        const Colour e = palette_[kept[k]];
+        bool beaten = false;
+        for (int j = 0; j < kept_count && !beaten; ++j) {
+            if (j == k) continue;
+            const Colour f = palette_[kept[j]];
+            const int er = e.r - f.r, eg = e.g - f.g, eb = e.b - f.b;
+            const int worst = 2 * ((er > 0 ? r1 : r0) * er + (eg > 0 ? g1 : g0) * eg + (eb > 0 ? b1 : b0) * eb) +
+                              (f.r * f.r + f.g * f.g + f.b * f.b) - (e.r * e.r + e.g * e.g + e.b * e.b);
+            beaten = worst < 0 || (worst == 0 && kept[j] < kept[k]);
+        }
+        if (!beaten) out[out_count++] = kept[k];
+    }
 }
 
 const NearestColourMap::CellList& NearestColourMap::cell(int r, int g, int b) const {
@@ -76,14 +103,14 @@ const NearestColourMap::CellList& NearestColourMap::cell(int r, int g, int b) co
         std::array<std::uint8_t, 256> all{};
         for (int i = 0; i < count_; ++i) all[i] = std::uint8_t(i);
         build_list(qr << coarse_bits, qg << coarse_bits, qb << coarse_bits, 1 << coarse_bits, all.data(), count_,
-                   list.data(), size);
+                   false, list.data(), size);
         coarse.start = std::uint32_t(coarse_pool_.size());
         coarse.size = std::uint16_t(size);
         coarse.built = true;
         coarse_pool_.insert(coarse_pool_.end(), list.begin(), list.begin() + size);
     }
     build_list(cr << cell_bits, cg << cell_bits, cb << cell_bits, 1 << cell_bits,
-               coarse_pool_.data() + coarse.start, coarse.size, list.data(), size);
+               coarse_pool_.data() + coarse.start, coarse.size, true, list.data(), size);
     fine.start = std::uint32_t(pool_.size());
     fine.size = std::uint16_t(size);
     fine.built = true;
@@ -95,10 +122,10 @@ const NearestColourMap::CellList& NearestColourMap::cell(int r, int g, int b) co
 }
 
 std::uint8_t NearestColourMap::search(std::uint32_t packed, std::uint32_t slot) const {
-    CacheEntry& entry = cache_[slot];
-    entry.key = packed | 0x01000000u;
-    entry.index = 0;
-    if (count_ == 0) return 0;
+    if (count_ == 0) {
+        cache_[slot] = packed << 8;
+        return 0;
+    }
     const int r = int(packed >> 16), g = int((packed >> 8) & 0xFF), b = int(packed & 0xFF);
     const CellList& list = cell(r, g, b);
     const Candidate* candidates = pool_.data() + list.start;
@@ -108,17 +135,18 @@ std::uint8_t NearestColourMap::search(std::uint32_t packed, std::uint32_t slot) 
         const int dr = candidates[k].r - r, dg = candidates[k].g - g, db = candidates[k].b - b;
         best = std::min(best, ((dr * dr + dg * dg + db * db) << 8) | candidates[k].index);
     }
-    entry.index = std::uint32_t(best & 0xFF);
-    return std::uint8_t(entry.index);
+    cache_[slot] = (packed << 8) | std::uint32_t(best & 0xFF);
+    return std::uint8_t(best);
 }
 
 void NearestColourMap::map_row(const std::uint32_t* pixels, std::uint8_t* indexes, int n) const {
     // The cache never moves, so its address is read once rather than after every byte stored.
-    const CacheEntry* cache = cache_.data();
+    const std::uint32_t* cache = cache_.data();
     for (int i = 0; i < n; ++i) {
         const std::uint32_t packed = pixels[i] & 0x00FFFFFFu;
         const std::uint32_t slot = (packed * 0x9E3779B1u) >> (32 - cache_bits);
-        indexes[i] = cache[slot].key == (packed | 0x01000000u) ? std::uint8_t(cache[slot].index) : search(packed, slot);
+        const std::uint32_t entry = cache[slot];
+        indexes[i] = (entry >> 8) == packed ? std::uint8_t(entry) : search(packed, slot);
     }
 }
 

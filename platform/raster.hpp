@@ -122,8 +122,8 @@ public:
     std::uint8_t lookup(std::uint32_t packed) const {
         packed &= 0x00FFFFFFu;
         const std::uint32_t slot = (packed * 0x9E3779B1u) >> (32 - cache_bits);
-        const CacheEntry& entry = cache_[slot];
-        if (entry.key == (packed | 0x01000000u)) return std::uint8_t(entry.index);
+        const std::uint32_t entry = cache_[slot];
+        if ((entry >> 8) == packed) return std::uint8_t(entry);
         return search(packed, slot);
     }
     // Maps n packed pixels to indexes.
@@ -146,7 +146,7 @@ private:
     };
     const CellList& cell(int r, int g, int b) const;
     std::uint8_t search(std::uint32_t packed, std::uint32_t slot) const;
-    void build_list(int r0, int g0, int b0, int span, const std::uint8_t* candidates, int count,
+    void build_list(int r0, int g0, int b0, int span, const std::uint8_t* candidates, int count, bool pairwise,
                     std::uint8_t* out, int& out_count) const;
 
     Palette palette_;
@@ -155,13 +155,11 @@ private:
     mutable std::vector<CellList> coarse_;
     mutable std::vector<std::uint8_t> coarse_pool_;
     mutable std::vector<Candidate> pool_;
-    // A direct-mapped cache of recent answers: a composed screen holds a few hundred colours.
-    static constexpr int cache_bits = 13;
-    struct CacheEntry {
-        std::uint32_t key = 0;  // colour | 0x01000000 once filled
-        std::uint32_t index = 0;
-    };
-    mutable std::vector<CacheEntry> cache_;
+    // A direct-mapped cache of answered colours (a composed screen holds a few hundred): each
+    // entry is colour << 8 | index. Colour 0 lives in slot 0, so zeroed slots elsewhere never
+    // match, and slot 0 starts with colour 1, which belongs elsewhere.
+    static constexpr int cache_bits = 15;
+    mutable std::vector<std::uint32_t> cache_;
 };
 
 }  // namespace kelvora

@@ -14,14 +14,16 @@ namespace kelvora::raster_detail {
 // 0x00RRGGBB for a 32-bit destination, colour-table indexes or 0/1 bits otherwise.
 class Converter {
 public:
-    Converter(const Surface& dst, const Surface& src);
+    // `pixels` is about how many pixels will be converted: large copies get a lookup table.
+    Converter(const Surface& dst, const Surface& src, long long pixels);
     void row32(int sy, int sx, int n, std::uint32_t* out) const;  // 32-bit destinations
     void row8(int sy, int sx, int n, std::uint8_t* out) const;     // 8- and 1-bit destinations
 
 private:
     const Bitmap& src_;
     int dst_depth_;
-    std::array<std::uint32_t, 2> to_rgb_{};    // 1-bit source -> 32-bit destination
+    std::array<std::uint32_t, 256> to_rgb_{};  // 1/8-bit source -> 32-bit destination
+    bool rgb_table_ = false;                   // to_rgb_ holds an 8-bit source's whole table
     std::array<std::uint8_t, 256> to_index_{}; // 1/8-bit source -> 8/1-bit destination
     std::uint32_t src_background_ = 0;         // 32-bit source -> 1-bit destination
     std::optional<NearestColourMap> nearest_;  // 32-bit source -> 8-bit destination

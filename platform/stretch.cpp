@@ -110,7 +110,7 @@ bool stretch_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, i
     const int block_w = cols.source_end - cols.source_begin;
     const int block_h = rows.source_end - rows.source_begin;
     const int out_w = cols.end - cols.begin;
-    const Converter convert(dst, src);
+    const Converter convert(dst, src, (long long)block_w * block_h);
 
     if (d.depth() == 32) {
         auto& block = scratch<std::uint32_t>(0, std::size_t(block_w) * block_h);
@@ -144,7 +144,7 @@ bool stretch_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, i
     // 8-bit destination: indexes cannot be ANDed, so combined pixels are ANDed as colours and
     // matched again; a pixel taken from a single source pixel keeps its converted index.
     Surface as_colour{Bitmap::rgb(1, 1), dst.background, dst.text_colour};
-    const Converter to_colour(as_colour, src);
+    const Converter to_colour(as_colour, src, (long long)block_w * block_h);
     auto& colours = scratch<std::uint32_t>(0, std::size_t(block_w) * block_h);
     auto& vertical_colours = scratch<std::uint32_t>(1, std::size_t(block_w));
     for (int r = 0; r < block_h; ++r)
