@@ -166,10 +166,11 @@ void paint_mark(QPainter& p, int index, QPointF c, double s) {
             path.cubicTo(c.x() + s * 0.2, c.y() - s * 0.34, c.x() + s * 0.42, c.y(), c.x(), c.y() + s * 0.28);
             fill_path(path);
             break;
-        default:  // dot in a dark ring: the pale tile needs a dark mark
-            p.setPen(QPen(QColor(40, 50, 90), s * 0.12));
-            p.setBrush(QColor(40, 50, 90));
-            p.drawEllipse(c, s * 0.12, s * 0.12);
+        default:  // dot in a ring, in blue: the pale tile needs a coloured mark, and a dark one
+                  // would swallow the tile when the game shrinks it
+            p.setPen(QPen(QColor(110, 165, 255), s * 0.07));
+            p.setBrush(QColor(110, 165, 255));
+            p.drawEllipse(c, s * 0.08, s * 0.08);
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(c, s * 0.29, s * 0.29);
             break;
