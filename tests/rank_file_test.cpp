@@ -299,14 +299,5 @@ TEST(SaveRanking, FailureEndsTheProgramNamingTheFile) {
     EXPECT_NE(test.platform.exit_status(), 0);
 }
 
-TEST(SaveRanking, WritesIntoAppDir) {
-    testing::TestApp test;
-    test.app.app_dir = testing::make_temp_dir();
-    save_ranking(test.app, chain_rank_file, make_rank_table(5, 1));
-    EXPECT_TRUE(test.platform.errors().empty());
-    EXPECT_EQ(fs::file_size(test.app.app_dir + "rensa_rank.dat"), 108u);
-    fs::remove_all(test.app.app_dir);
-}
-
 }  // namespace
 }  // namespace kelvora
