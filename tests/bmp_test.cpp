@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <random>
 #include <vector>
 
 #include "test_app.hpp"
@@ -141,6 +142,31 @@ TEST(Bmp, RejectsDamagedFilesWithAReason) {
     std::string error;
     EXPECT_TRUE(load_bmp(dir + "missing.bmp", error).empty());
     EXPECT_NE(error, "");
+}
+
+TEST(Bmp, RandomlyDamagedHeadersNeverCrash) {
+    const std::string dir = testing::make_temp_dir();
+    Bitmap mono = Bitmap::mono(9, 5);
+    ASSERT_TRUE(save_bmp(dir + "mono.bmp", mono));
+    ASSERT_TRUE(save_bmp(dir + "rgb.bmp", Bitmap::rgb(3, 3)));
+    std::mt19937 random(11);
+    for (const char* name : {"mono.bmp", "rgb.bmp"}) {
+        const auto good = read_all(dir + name);
+        for (int round = 0; round < 300; ++round) {
+            auto d = good;
+            for (int k = 0; k < 3; ++k) d[random() % 64] = std::uint8_t(random());
+            if (round % 3 == 0) d.resize(random() % d.size());
+            write_all(dir + "bad.bmp", d);
+            std::string error;
+            Bitmap b = load_bmp(dir + "bad.bmp", error);
+            // Either a clear failure or a bitmap whose every pixel can be read.
+            ASSERT_EQ(b.empty(), !error.empty());
+            if (!b.empty()) {
+                for (int y = 0; y < b.height(); ++y)
+                    for (int x = 0; x < b.width(); ++x) b.colour_at(x, y);
+            }
+        }
+    }
 }
 
 TEST(Bmp, SaveFailsForEmptyBitmapOrUnwritablePath) {
