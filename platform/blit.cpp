@@ -143,6 +143,12 @@ bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int s
         return true;
     }
     if (src == nullptr || src->bitmap.empty()) return false;
+    // A copy within one bitmap reads from a snapshot, so overlapping blocks move as a whole.
+    Surface snapshot;
+    if (&src->bitmap == &d) {
+        snapshot = *src;
+        src = &snapshot;
+    }
     const Bitmap& s = src->bitmap;
     if (!clip_axis(x, sx, w, d.width(), s.width()) || !clip_axis(y, sy, h, d.height(), s.height())) return true;
 

@@ -166,6 +166,15 @@ TEST(BitBlt, ClipsToBothSurfaces) {
     EXPECT_EQ(dst.bitmap.rgb_row(2)[2], 0x00ABCDEFu);
 }
 
+TEST(BitBlt, OverlappingCopyWithinOneSurfaceMovesTheBlockWhole) {
+    Surface s = rgb_surface(1, 4);
+    for (int y = 0; y < 4; ++y) s.bitmap.rgb_row(y)[0] = std::uint32_t(y + 1);
+    ASSERT_TRUE(bit_blt(s, 0, 1, 1, 3, s, 0, 0, Rop::srccopy));
+    EXPECT_EQ(s.bitmap.rgb_row(1)[0], 1u);
+    EXPECT_EQ(s.bitmap.rgb_row(2)[0], 2u);
+    EXPECT_EQ(s.bitmap.rgb_row(3)[0], 3u);
+}
+
 TEST(BitBlt, EmptySurfacesFailAndDrawNothing) {
     Surface dst = rgb_surface(2, 2, 0x123456u);
     Surface empty;
