@@ -94,6 +94,7 @@ void draw_drops(App& app) {
             if (colour == 0) continue;
             // Drops lying in the cells the last erasure emptied blink while a chain is possible.
             if (state.chain_cells[c][r] != 0 && state.blink_phase) continue;
+            // A value that names no tile (the rules never leave one in the field) draws nothing.
             if (!valid_colour(colour)) continue;
             tiles.draw(app.pictures.buffer, state.field_left + (c - 1) * s, state.field_top + (r - 1) * s, colour);
         }

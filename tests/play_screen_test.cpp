@@ -85,6 +85,8 @@ TEST_F(PlayScreen, DropsAreStretchedToTheCellSize) {
     state.cell_size = 50;
     state.drop_grid[2][3] = 3;
     state.drop_grid[2][9] = floor_cell;  // the floor row is never drawn
+    state.drop_grid[1][1] = 12;          // nor a value that names no tile
+    state.drop_grid[1][2] = -1;
     draw_screen(app);
     Box box = find_colour(pictures.work_image, magenta);
     EXPECT_EQ(box.left, 200);
