@@ -57,8 +57,10 @@ QImage new_canvas(int width, int height, QColor fill = QColor(0, 0, 0));
 // The rainy-night ground shared by every screen: a deep blue gradient, blurred lights far away
 // and fine slanted rain.
 struct NightStyle {
-    QColor top{4, 8, 26};
-    QColor bottom{14, 34, 78};
+    // Green kept low against blue: fades show every screen in the title's 6x6x6 cube, where a
+    // greener navy would turn teal.
+    QColor top{4, 7, 28};
+    QColor bottom{12, 24, 88};
     int lights = 26;         // blurred coloured lights
     int streaks = 260;       // rain streaks
     double rain_alpha = 0.22;

@@ -159,10 +159,22 @@ QImage make_screen_previews(const std::string& folder) {
     text(img, QRectF(8, 152, 297, 31), "2001", 12, Qt::white, Qt::AlignHCenter);
     shots.push_back(img);
 
-    QImage sheet(3 * 510, 3 * 510, QImage::Format_RGB32);
+    // Fade frames at full brightness: every screen shown in the title's first 216 colours.
+    for (const Surface* faded : {&open, &option, &back}) {
+        const NearestColourMap nearest(open.bitmap.palette(), 216);
+        QImage frame(500, 500, QImage::Format_RGB32);
+        for (int y = 0; y < 500; ++y)
+            for (int x = 0; x < 500; ++x) {
+                const Colour c = open.bitmap.palette()[nearest(faded->bitmap.colour_at(x, y))];
+                frame.setPixel(x, y, qRgb(c.r, c.g, c.b));
+            }
+        shots.push_back(frame);
+    }
+
+    QImage sheet(4 * 510, 3 * 510, QImage::Format_RGB32);
     sheet.fill(QColor(60, 60, 66));
     QPainter p(&sheet);
-    for (std::size_t i = 0; i < shots.size(); ++i) p.drawImage(int(i % 3) * 510 + 5, int(i / 3) * 510 + 5, shots[i]);
+    for (std::size_t i = 0; i < shots.size(); ++i) p.drawImage(int(i % 4) * 510 + 5, int(i / 4) * 510 + 5, shots[i]);
     return sheet;
 }
 
