@@ -5,6 +5,7 @@
 // The output depends only on this source and the installed IPA fonts, so running it again
 // writes the same bytes.
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPainter>
 
@@ -20,25 +21,36 @@ using namespace kelvora::tools;
 
 namespace {
 
-// All pictures on one sheet with their names, for looking them over at a glance.
+// All pictures on one sheet with their names, for looking them over at a glance: laid out in
+// rows, small pictures enlarged (by whole pixels) so their detail shows.
 QImage contact_sheet(const std::vector<Picture>& pictures) {
-    const int columns = 4, cell_w = 520, cell_h = 540;
-    const int rows = (int(pictures.size()) + columns - 1) / columns;
-    QImage sheet(columns * cell_w, rows * cell_h, QImage::Format_RGB32);
+    constexpr int sheet_w = 2100, gap = 14, label = 20;
+    struct Place {
+        int x, y, scale;
+    };
+    std::vector<Place> places;
+    int x = gap, y = gap, row_h = 0;
+    for (const Picture& picture : pictures) {
+        const Bitmap& b = picture.bitmap;
+        const int scale = b.width() <= 40 ? 4 : b.width() <= 150 ? 2 : 1;
+        const int w = std::max(b.width() * scale, 150), h = b.height() * scale + label;
+        if (x + w > sheet_w) x = gap, y += row_h + gap, row_h = 0;
+        places.push_back({x, y, scale});
+        x += w + gap;
+        row_h = std::max(row_h, h);
+    }
+    QImage sheet(sheet_w, y + row_h + gap, QImage::Format_RGB32);
     sheet.fill(QColor(60, 60, 66));
     QPainter p(&sheet);
-    p.setFont(ui_font(14));
+    p.setFont(ui_font(13));
+    p.setPen(Qt::white);
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const int x = int(i % columns) * cell_w + 10, y = int(i / columns) * cell_h + 10;
         const Bitmap& b = pictures[i].bitmap;
-        QImage image = to_qimage(b);
-        const int scale = b.width() <= 40 ? 4 : b.width() <= 150 ? 2 : 1;
-        image = image.scaled(b.width() * scale, b.height() * scale);
-        p.drawImage(x, y + 22, image);
-        p.setPen(Qt::white);
-        p.drawText(x, y + 16,
-                   QString("%1  %2x%3  %4 bit")
-                       .arg(QString::fromStdString(pictures[i].file_name))
+        const Place& at = places[i];
+        p.drawImage(at.x, at.y + label, to_qimage(b).scaled(b.width() * at.scale, b.height() * at.scale));
+        p.drawText(at.x, at.y + 14,
+                   QString("%1 %2x%3 %4bit")
+                       .arg(QString::fromStdString(pictures[i].file_name).chopped(4))
                        .arg(b.width())
                        .arg(b.height())
                        .arg(b.depth()));
@@ -66,6 +78,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (folder.back() != '/') folder += '/';
+    // Another font would silently change every picture; refuse rather than write different assets.
+    for (const char* family : {"IPAPGothic", "IPAPMincho"})
+        if (!QFontDatabase::families().contains(family)) {
+            std::fprintf(stderr, "make_assets: the font %s is not installed (fonts-ipafont-gothic, fonts-ipafont-mincho)\n",
+                         family);
+            return 1;
+        }
 
     std::vector<Picture> pictures;
     for (auto* make : {make_title_pictures, make_screen_pictures, make_play_pictures, make_moji_pictures,
