@@ -112,7 +112,6 @@ QImage make_screen_previews(const std::string& folder) {
     masked(s, 240 - 50, 260, 50, 50, moji, moji2, 100, 0);
     masked(s, 240, 260, 100, 50, moji, moji2, 0, 50);
     img = to_image(s);
-    const QFont score = ui_font(20);
     text(img, QRectF(25, 65, 85, 25), "1234", 20, Qt::white, Qt::AlignRight | Qt::AlignBottom);
     text(img, QRectF(360, 65, 80, 25), "3", 20, Qt::white, Qt::AlignRight | Qt::AlignBottom);
     text(img, QRectF(380, 305, 80, 25), "12", 20, Qt::white, Qt::AlignRight | Qt::AlignBottom);
