@@ -80,16 +80,5 @@ TEST_F(Compositor, PresentCopiesTheBufferOnceAndRefreshes) {
     EXPECT_EQ(test->platform.refresh_count(), refreshes + 1);
 }
 
-TEST_F(Compositor, RepeatedCompositionWithoutChangeShowsTheSamePicture) {
-    for (std::int16_t state : {screen::title, screen::options}) {
-        app.state.screen_state = state;
-        app.state.title_choice = 3;
-        draw_screen(app);
-        Surface first = pictures.work_image;
-        draw_screen(app);
-        EXPECT_TRUE(same_pixels(first, pictures.work_image, 500, 500)) << "state " << state;
-    }
-}
-
 }  // namespace
 }  // namespace kelvora

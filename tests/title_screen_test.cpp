@@ -157,13 +157,5 @@ TEST_F(TitleScreen, ClickOnTheStoryLeavesTheScreenBlack) {
     EXPECT_EQ(get_pixel(app.pictures.work_image, 250, 250), black);
 }
 
-TEST_F(TitleScreen, ClickOnTheOfficialGameStartsIt) {
-    title_pointer_move(app, 250, 420);
-    title_click(app);
-    EXPECT_EQ(state.screen_state, screen::official_play);
-    EXPECT_TRUE(state.rain_running);
-    EXPECT_EQ(test->sound.waves().front(), "po2.wav");
-}
-
 }  // namespace
 }  // namespace kelvora
