@@ -9,9 +9,11 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
 #include <QMessageBox>
 #include <QPixmap>
 
+#include "platform/bmp.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_text.hpp"
 
@@ -32,8 +34,17 @@ void QtPlatform::set_input_handler(InputHandler* handler) {
 }
 
 void QtPlatform::set_window_icon(const std::string& bmp_path) {
-    QPixmap icon;
-    if (icon.load(QString::fromStdString(bmp_path), "BMP")) window_->setWindowIcon(QIcon(icon));
+    // Read with our own BMP reader: Qt's image loading would first scan its format plugins,
+    // which costs start-up time for nothing.
+    std::string error;
+    Bitmap bitmap = load_bmp(bmp_path, error);
+    if (bitmap.empty()) return;
+    QImage icon(bitmap.width(), bitmap.height(), QImage::Format_RGB32);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(icon.scanLine(y));
+        for (int x = 0; x < bitmap.width(); ++x) row[x] = 0xFF000000u | bitmap.colour_at(x, y).packed();
+    }
+    window_->setWindowIcon(QIcon(QPixmap::fromImage(icon)));
 }
 
 double QtPlatform::clock_seconds() const { return double(clock_.nsecsElapsed()) / 1e9; }
