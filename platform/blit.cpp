@@ -152,6 +152,23 @@ bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int s
     const Bitmap& s = src->bitmap;
     if (!clip_axis(x, sx, w, d.width(), s.width()) || !clip_axis(y, sy, h, d.height(), s.height())) return true;
 
+    if (rop == Rop::srccopy && d.depth() == 32 && s.depth() != 1) {
+        // Plain copies onto colour are most of every frame: straight into the destination.
+        std::array<std::uint32_t, 256> lookup;
+        if (s.depth() == 8)
+            for (int i = 0; i < 256; ++i) lookup[i] = s.palette()[i].packed();
+        for (int row = 0; row < h; ++row) {
+            std::uint32_t* out = d.rgb_row(y + row) + x;
+            if (s.depth() == 32) {
+                const std::uint32_t* in = s.rgb_row(sy + row) + sx;
+                for (int i = 0; i < w; ++i) out[i] = in[i] & 0x00FFFFFFu;
+            } else {
+                const std::uint8_t* in = s.index_row(sy + row) + sx;
+                for (int i = 0; i < w; ++i) out[i] = lookup[in[i]];
+            }
+        }
+        return true;
+    }
     const Converter convert(dst, *src, (long long)w * h);
     if (d.depth() == 32 && s.depth() == 32) {
         // Colour onto colour needs no conversion: the operation's mask drops the top byte.
