@@ -10,12 +10,18 @@
 namespace kelvora::testing {
 
 struct TestApp {
+    TestApp() = default;
+    TestApp(const TestApp&) = delete;
+    TestApp& operator=(const TestApp&) = delete;
+    ~TestApp();
+
     HeadlessServices fakes;
     App app{Services{fakes.platform, fakes.platform, fakes.platform, fakes.text, fakes.sound, fakes.http,
                      fakes.browser}};
     GameState& state = app.state;
     HeadlessPlatform& platform = fakes.platform;
     RecordingSound& sound = fakes.sound;
+    std::string owned_dir;  // a temporary app_dir made for this game, removed with it
 };
 
 // A headless game with every picture loaded from the committed assets, buffer and work_image

@@ -12,9 +12,16 @@ std::unique_ptr<TestApp> make_test_app(const std::string& dir) {
     auto test = std::make_unique<TestApp>();
     std::string error = load_pictures(test->app.pictures, KELVORA_ASSET_DIR);
     if (!error.empty()) throw std::runtime_error(error);
-    test->app.app_dir = dir.empty() ? make_temp_dir() : dir;
+    if (dir.empty()) test->owned_dir = make_temp_dir();
+    test->app.app_dir = dir.empty() ? test->owned_dir : dir;
     test->platform.set_picture(&test->app.pictures.work_image.bitmap);
     return test;
+}
+
+TestApp::~TestApp() {
+    if (owned_dir.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(owned_dir, ignored);
 }
 
 std::string make_temp_dir() {
