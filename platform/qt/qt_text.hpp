@@ -7,8 +7,10 @@
 
 namespace kelvora {
 
-// The font family every game text uses, set explicitly so that nothing depends on the locale.
-inline constexpr const char* game_font_family = "IPAGothic";
+// The font family every game text uses, set explicitly so that nothing depends on the locale: the
+// proportional IPA Gothic, like the proportional Japanese face the game was laid out with (a
+// monospaced face pushes "★ ランク イン！ ★" out of its 200-pixel box).
+inline constexpr const char* game_font_family = "IPAPGothic";
 
 // Paints the glyphs of `utf8` onto a 32-bit surface, clipped to `rect`, with the DrawText-style
 // `format`. Other depths draw nothing. Pixels stay 0x00RRGGBB.
