@@ -3,6 +3,7 @@
 #include <array>
 #include <filesystem>
 
+#include "game/game_setup.hpp"
 #include "pictures/fade.hpp"
 #include "ranking/rank_file.hpp"
 #include "screens/compositor.hpp"
@@ -61,23 +62,9 @@ std::string app_dir_of(const std::string& exe_path) {
 
 void set_start_values(GameState& s) {
     s.screen_state = screen::busy;
-    s.field_width = 8;
-    s.field_height = 16;
-    s.field_left = 150;
-    s.field_top = 70;
-    s.cell_size = 25;
-    s.tick_interval = 200;
-    s.colour_count = 4;
-    s.erase_count = 2;
-    s.rain_period = 3;
-    s.chain_time = 30;
-    s.chain_count = 0;
-    s.chain_timer = 0;
-    s.speed_level = 1;
-    s.level_ticks = 1000;
-    s.total_score = 0;
+    // The game quantities start at the official values, counters and score at 0.
+    apply_official_values(s);
     s.settings = {0, 4, 3, 1, 3, 2, 2};
-    s.field_live = true;
     s.blink_phase = false;
     s.rain_running = false;
     s.title_choice = 0;
