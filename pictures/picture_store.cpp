@@ -8,8 +8,8 @@
 
 namespace kelvora {
 
-const std::array<PictureSpec, 21>& picture_specs() {
-    static const std::array<PictureSpec, 21> specs{{
+const std::array<PictureFile, 21>& picture_files() {
+    static const std::array<PictureFile, 21> files{{
         {"open_image.bmp", 500, 500, 8},
         {"open_image2.bmp", 140, 105, 8},
         {"option_image.bmp", 500, 500, 8},
@@ -32,12 +32,12 @@ const std::array<PictureSpec, 21>& picture_specs() {
         {"story_moji1.bmp", 500, 500, 8},
         {"story_moji2.bmp", 500, 500, 1},
     }};
-    return specs;
+    return files;
 }
 
 namespace {
 
-// The store's surfaces in the order of picture_specs().
+// The store's surfaces in the order of picture_files().
 std::array<Surface*, 21> surfaces_in_order(PictureStore& s) {
     return {&s.open_image,      &s.open_image2,     &s.option_image,    &s.rank_image,     &s.rank_image2,
             &s.back_image,      &s.block_image[0],  &s.block_image[1],  &s.block_image[2], &s.block_image[3],
@@ -51,22 +51,22 @@ std::string size_text(int width, int height) { return std::to_string(width) + "x
 }  // namespace
 
 std::string load_pictures(PictureStore& store, const std::string& folder) {
-    const auto& specs = picture_specs();
+    const auto& files = picture_files();
     const auto surfaces = surfaces_in_order(store);
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const PictureSpec& spec = specs[i];
-        const std::string path = folder + spec.file_name;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const PictureFile& file = files[i];
+        const std::string path = folder + file.file_name;
         std::error_code ec;
         if (!std::filesystem::exists(path, ec)) return path + ": missing";
         std::string error;
         Bitmap bitmap = load_bmp(path, error);
         if (bitmap.empty()) return path + ": unreadable: " + error;
-        if (bitmap.width() != spec.width || bitmap.height() != spec.height)
+        if (bitmap.width() != file.width || bitmap.height() != file.height)
             return path + ": wrong size " + size_text(bitmap.width(), bitmap.height()) +
-                   ", expected " + size_text(spec.width, spec.height);
-        if (bitmap.depth() != spec.depth)
+                   ", expected " + size_text(file.width, file.height);
+        if (bitmap.depth() != file.depth)
             return path + ": wrong depth " + std::to_string(bitmap.depth()) +
-                   " bits, expected " + std::to_string(spec.depth);
+                   " bits, expected " + std::to_string(file.depth);
         *surfaces[i] = Surface{std::move(bitmap)};
     }
     store.buffer = Surface{Bitmap::rgb(buffer_size, buffer_size)};

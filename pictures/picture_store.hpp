@@ -32,7 +32,7 @@ struct PictureStore {
 };
 
 // One picture file of the store: its file name in app_dir, size and depth.
-struct PictureSpec {
+struct PictureFile {
     const char* file_name;
     int width;
     int height;
@@ -40,7 +40,7 @@ struct PictureSpec {
 };
 
 // Every picture file the store loads, in a fixed order.
-const std::array<PictureSpec, 21>& picture_specs();
+const std::array<PictureFile, 21>& picture_files();
 
 // Loads every picture from `folder` (ending in a separator) and makes buffer and work_image.
 // Returns an empty string on success, else a message that names the file that is missing or

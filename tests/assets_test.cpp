@@ -41,11 +41,11 @@ std::uint32_t u32be(const std::vector<std::uint8_t>& d, std::size_t at) {
 TEST(Assets, EveryPictureLoadsIntoTheStoreAtItsSizeAndDepth) {
     PictureStore store;
     EXPECT_EQ(load_pictures(store, asset_dir), "");
-    for (const PictureSpec& spec : picture_specs()) {
-        const Bitmap b = load(spec.file_name);
-        EXPECT_EQ(b.width(), spec.width) << spec.file_name;
-        EXPECT_EQ(b.height(), spec.height) << spec.file_name;
-        EXPECT_EQ(b.depth(), spec.depth) << spec.file_name;
+    for (const PictureFile& file : picture_files()) {
+        const Bitmap b = load(file.file_name);
+        EXPECT_EQ(b.width(), file.width) << file.file_name;
+        EXPECT_EQ(b.height(), file.height) << file.file_name;
+        EXPECT_EQ(b.depth(), file.depth) << file.file_name;
     }
     EXPECT_EQ(store.restart_image.width(), 105);
     EXPECT_EQ(store.restart_image.height(), 40);

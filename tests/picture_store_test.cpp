@@ -11,28 +11,28 @@
 namespace kelvora {
 namespace {
 
-Bitmap picture_for(const PictureSpec& spec, int width, int height, int depth) {
+Bitmap picture_for(const PictureFile& file, int width, int height, int depth) {
     Palette p{};
     for (int i = 0; i < 256; ++i) p[i] = Colour{std::uint8_t(i), 0, std::uint8_t(255 - i)};
     Bitmap b = depth == 1 ? Bitmap::mono(width, height) : Bitmap::indexed(width, height, p);
-    b.index_row(0)[0] = depth == 1 ? 1 : std::uint8_t(std::string(spec.file_name).size());
+    b.index_row(0)[0] = depth == 1 ? 1 : std::uint8_t(std::string(file.file_name).size());
     return b;
 }
 
 // A folder with every picture at its right size and depth.
 std::string complete_folder() {
     const std::string dir = testing::make_temp_dir();
-    for (const auto& spec : picture_specs())
-        EXPECT_TRUE(save_bmp(dir + spec.file_name, picture_for(spec, spec.width, spec.height, spec.depth)));
+    for (const auto& file : picture_files())
+        EXPECT_TRUE(save_bmp(dir + file.file_name, picture_for(file, file.width, file.height, file.depth)));
     return dir;
 }
 
 TEST(PictureStore, SpecsNameEveryPictureOnce) {
     std::set<std::string> names;
-    for (const auto& spec : picture_specs()) names.insert(spec.file_name);
-    EXPECT_EQ(names.size(), picture_specs().size());
+    for (const auto& file : picture_files()) names.insert(file.file_name);
+    EXPECT_EQ(names.size(), picture_files().size());
     EXPECT_TRUE(names.count("block_image8.bmp"));
-    EXPECT_EQ(picture_specs().back().depth, 1);  // story_moji2, the only 1-bit picture
+    EXPECT_EQ(picture_files().back().depth, 1);  // story_moji2, the only 1-bit picture
 }
 
 TEST(PictureStore, LoadsEveryPictureAndMakesTheSurfaces) {
@@ -70,7 +70,7 @@ TEST(PictureStore, NamesTheFileAtFault) {
         } else if (c.width < 0) {
             std::filesystem::resize_file(path, 100);
         } else {
-            save_bmp(path, picture_for(picture_specs()[0], c.width, c.height, c.depth));
+            save_bmp(path, picture_for(picture_files()[0], c.width, c.height, c.depth));
         }
         PictureStore store;
         const std::string error = load_pictures(store, dir);

@@ -27,12 +27,12 @@ std::string read_bytes(const std::string& path) {
 void write_pictures(const std::string& dir) {
     Palette palette{};
     for (int k = 0; k < 256; ++k) palette[k] = {std::uint8_t(k), std::uint8_t(255 - k), std::uint8_t(k / 2)};
-    for (const PictureSpec& spec : picture_specs()) {
-        Bitmap bitmap = spec.depth == 1 ? Bitmap::mono(spec.width, spec.height)
-                                        : Bitmap::indexed(spec.width, spec.height, palette);
-        for (int y = 0; y < spec.height; ++y)
-            for (int x = 0; x < spec.width; ++x) bitmap.index_row(y)[x] = std::uint8_t((x + y) % (spec.depth == 1 ? 2 : 256));
-        ASSERT_TRUE(save_bmp(dir + spec.file_name, bitmap)) << spec.file_name;
+    for (const PictureFile& file : picture_files()) {
+        Bitmap bitmap = file.depth == 1 ? Bitmap::mono(file.width, file.height)
+                                        : Bitmap::indexed(file.width, file.height, palette);
+        for (int y = 0; y < file.height; ++y)
+            for (int x = 0; x < file.width; ++x) bitmap.index_row(y)[x] = std::uint8_t((x + y) % (file.depth == 1 ? 2 : 256));
+        ASSERT_TRUE(save_bmp(dir + file.file_name, bitmap)) << file.file_name;
     }
 }
 
