@@ -7,12 +7,13 @@
 #include <QApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QTimer>
 
-#include "platform/curl/curl_http.hpp"
+#include "platform/deferred.hpp"
+#include "platform/module_entry.hpp"
 #include "platform/qt/qt_browser.hpp"
 #include "platform/qt/qt_platform.hpp"
 #include "platform/qt/qt_text.hpp"
-#include "platform/sdl/sdl_sound.hpp"
 #include "shell/app.hpp"
 #include "shell/handlers.hpp"
 #include "shell/startup.hpp"
@@ -35,16 +36,20 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setFont(QFont(QString::fromLatin1(kelvora::game_font_family)));
 
+    const std::string app_dir = kelvora::app_dir_of(QCoreApplication::applicationFilePath().toStdString());
     kelvora::QtPlatform platform;
-    kelvora::SdlSound sound;
-    kelvora::CurlHttp http;
+    kelvora::DeferredSound sound(app_dir + kelvora::sound_module_file);
+    kelvora::DeferredHttp http(app_dir + kelvora::http_module_file);
     kelvora::QtBrowser browser;
     kelvora::App app{kelvora::Services{platform, platform, platform, platform, sound, http, browser}};
     kelvora::GameInput input(app);
     platform.set_input_handler(&input);
 
-    app.app_dir = kelvora::app_dir_of(QCoreApplication::applicationFilePath().toStdString());
+    app.app_dir = app_dir;
     platform.set_window_icon(app.app_dir + "icon.bmp");
+    // The sound libraries, the device and the soundfont are loaded once the first events run,
+    // which is after start-up has shown the window, so they never delay it.
+    QTimer::singleShot(0, [&sound] { sound.start_in_background(); });
     kelvora::start_up(app, clock_seed());
     return QApplication::exec();
 }

@@ -44,10 +44,16 @@ bool is_wave_file(const std::string& path) {
 
 }  // namespace
 
-// The thread starts in the body, after every member it writes has been initialised.
-SdlSound::SdlSound() { starter_ = std::thread([this] { start(); }); }
+SdlSound::SdlSound() = default;
+
+void SdlSound::start_in_background() {
+    if (started_) return;
+    started_ = true;
+    starter_ = std::thread([this] { start(); });
+}
 
 SdlSound::~SdlSound() {
+    if (!started_) return;
     wait_until_started();
     if (device_open_) {
         // Both wait for the audio thread, so neither the hook nor a chunk is in use afterwards.
@@ -83,6 +89,12 @@ void SdlSound::start() {
 }
 
 void SdlSound::wait_until_started() const {
+    if (!started_) {
+        // Nobody asked for the background start: the first sound call does the work itself.
+        started_ = true;
+        const_cast<SdlSound*>(this)->start();
+        return;
+    }
     if (starter_.joinable()) starter_.join();
 }
 

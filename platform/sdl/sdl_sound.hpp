@@ -19,9 +19,11 @@ class MidiTune;
 
 class SdlSound : public SoundDevice {
 public:
-    // Returns at once: the device is opened and the soundfont loaded on a thread of its own, so
-    // the window never waits for them. The first sound call waits until they are ready.
+    // Returns at once and opens nothing. start_in_background() opens the device and loads the
+    // soundfont on a thread of its own, so that a window shown meanwhile never waits for them;
+    // without it the first sound call does that work itself. Every sound call waits until it is done.
     SdlSound();
+    void start_in_background();
     ~SdlSound() override;
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
@@ -44,6 +46,7 @@ private:
     static void render_music(void* self, std::uint8_t* stream, int length);
 
     mutable std::thread starter_;
+    mutable bool started_ = false;
     bool audio_initialised_ = false;
     bool device_open_ = false;
     int channels_ = 2;
