@@ -55,7 +55,9 @@ e2e_setup() {
 e2e_start_xvfb() {
     local fd_file="$E2E_TMP/display"
     : >"$fd_file"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
+    # -noreset: without it the server restarts whenever its last client leaves, and a program
+    # started in that moment finds no display.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
     E2E_XVFB_PID=$!
     local i
     for ((i = 0; i < 100; i++)); do
