@@ -1,9 +1,11 @@
 #include "ranking/rank_file.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -279,12 +281,24 @@ TEST_F(RankFileTest, SaveFailureLeavesTheOldFile) {
     EXPECT_NE(error.find("no-such-folder"), std::string::npos) << error;
 
     ASSERT_TRUE(save_rank_file(path, played_table(), error));
-    if (geteuid() == 0) GTEST_SKIP() << "a read-only folder does not stop root";
-    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    // A file-size limit stops the write of the new record half-way, for root as for anyone.
+    struct rlimit old_limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 40;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     error.clear();
-    EXPECT_FALSE(save_rank_file(path, make_rank_table(0, 0), error));
-    EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+    const bool saved = save_rank_file(path, make_rank_table(0, 0), error);
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
     EXPECT_EQ(read_bytes(path), fixture("rank_played_official.dat"));
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++files;
+    EXPECT_EQ(files, 1) << "the half-written new file was left behind";
 }
 
 TEST(SaveRanking, FailureEndsTheProgramNamingTheFile) {
