@@ -9,38 +9,35 @@
 
 namespace kelvora {
 
-Bitmap Bitmap::mono(int width, int height) {
+Bitmap Bitmap::sized(int width, int height, int depth) {
     Bitmap b;
     if (width <= 0 || height <= 0) return b;
     b.width_ = width;
     b.height_ = height;
-    b.depth_ = 1;
-    b.bytes_.assign(std::size_t(width) * height, 0);
-    b.palette_[0] = black;
-    b.palette_[1] = white;
+    b.depth_ = depth;
+    if (depth == 32)
+        b.rgb_.assign(std::size_t(width) * height, 0);
+    else
+        b.bytes_.assign(std::size_t(width) * height, 0);
+    return b;
+}
+
+Bitmap Bitmap::mono(int width, int height) {
+    Bitmap b = sized(width, height, 1);
+    if (!b.empty()) {
+        b.palette_[0] = black;
+        b.palette_[1] = white;
+    }
     return b;
 }
 
 Bitmap Bitmap::indexed(int width, int height, const Palette& palette) {
-    Bitmap b;
-    if (width <= 0 || height <= 0) return b;
-    b.width_ = width;
-    b.height_ = height;
-    b.depth_ = 8;
-    b.bytes_.assign(std::size_t(width) * height, 0);
-    b.palette_ = palette;
+    Bitmap b = sized(width, height, 8);
+    if (!b.empty()) b.palette_ = palette;
     return b;
 }
 
-Bitmap Bitmap::rgb(int width, int height) {
-    Bitmap b;
-    if (width <= 0 || height <= 0) return b;
-    b.width_ = width;
-    b.height_ = height;
-    b.depth_ = 32;
-    b.rgb_.assign(std::size_t(width) * height, 0);
-    return b;
-}
+Bitmap Bitmap::rgb(int width, int height) { return sized(width, height, 32); }
 
 Colour Bitmap::colour_at(int x, int y) const {
     switch (depth_) {

@@ -49,6 +49,8 @@ public:
     Colour colour_at(int x, int y) const;
 
 private:
+    static Bitmap sized(int width, int height, int depth);  // all pixels 0; empty when not positive
+
     int width_ = 0, height_ = 0, depth_ = 0;
     std::vector<std::uint8_t> bytes_;
     std::vector<std::uint32_t> rgb_;
