@@ -4,12 +4,12 @@
 #include <array>
 #include <limits>
 
+#include "core/app.hpp"
+#include "core/sound.hpp"
 #include "game/game_setup.hpp"
 #include "game/play_input.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
-#include "shell/app.hpp"
-#include "shell/sound.hpp"
 
 namespace kelvora {
 

@@ -1,11 +1,12 @@
 #include "game/game_setup.hpp"
 
+#include "core/app.hpp"
+#include "core/sound.hpp"
+#include "core/wait.hpp"
 #include "game/rain_tick.hpp"
 #include "pictures/fade.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
-#include "shell/app.hpp"
-#include "shell/sound.hpp"
 
 namespace kelvora {
 

@@ -1,10 +1,10 @@
 #include "game/play_input.hpp"
 
+#include "core/app.hpp"
+#include "core/program_end.hpp"
+#include "core/sound.hpp"
 #include "pictures/fade.hpp"
 #include "ranking/rank_file.hpp"
-#include "shell/app.hpp"
-#include "shell/handlers.hpp"
-#include "shell/sound.hpp"
 
 namespace kelvora {
 
@@ -130,6 +130,13 @@ void register_game(App& app) {
     state.max_chain = 0;
     state.name_entry = false;
     play_wave(app, "over.wav");
+}
+
+void save_ranking(App& app, const char* file_name, const rank_table& table) {
+    std::string path = app.app_dir + file_name;
+    std::string error;
+    if (!save_rank_file(path, table, error))
+        fatal_error(app, "The rank file " + path + " cannot be written (" + error + ").");
 }
 
 }  // namespace kelvora

@@ -9,6 +9,7 @@ namespace kelvora {
 
 struct App;
 struct GameState;
+struct rank_table;
 
 inline constexpr int escape_key = 27;
 inline constexpr int backspace_code = 8;
@@ -37,5 +38,8 @@ std::string mode_text(const GameState& state);
 // Inserts the finished game into every ranking it earned a place in and rewrites those files,
 // in the order official, point, chain; then clears the score and closes the name entry.
 void register_game(App& app);
+
+// Saves a ranking to app_dir + file_name, or ends the program with a message naming the file.
+void save_ranking(App& app, const char* file_name, const rank_table& table);
 
 }  // namespace kelvora

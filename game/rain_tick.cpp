@@ -4,11 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "core/app.hpp"
+#include "core/sound.hpp"
+#include "core/wait.hpp"
 #include "ranking/rank_file.hpp"
 #include "screens/compositor.hpp"
-#include "screens/primitives.hpp"
-#include "shell/app.hpp"
-#include "shell/sound.hpp"
 
 namespace kelvora {
 

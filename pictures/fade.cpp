@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "screens/primitives.hpp"
-#include "shell/app.hpp"
+#include "core/app.hpp"
+#include "core/wait.hpp"
 
 namespace kelvora {
 

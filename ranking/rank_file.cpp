@@ -8,8 +8,7 @@
 #include <cstring>
 #include <algorithm>
 
-#include "shell/app.hpp"
-#include "shell/fatal.hpp"
+#include "core/rank_table.hpp"
 
 namespace kelvora {
 
@@ -245,13 +244,6 @@ bool load_rank_file(const std::string& path, const rank_table& defaults, rank_ta
     for (auto& n : table.name) reader.read_text(n);
     for (auto& n : table.note) reader.read_text(n);
     return true;
-}
-
-void save_ranking(App& app, const char* file_name, const rank_table& table) {
-    std::string path = app.app_dir + file_name;
-    std::string error;
-    if (!save_rank_file(path, table, error))
-        fatal_error(app, "The rank file " + path + " cannot be written (" + error + ").");
 }
 
 }  // namespace kelvora

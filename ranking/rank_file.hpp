@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "ranking/rank_table.hpp"
+#include "core/rank_table.hpp"
 
 namespace kelvora {
-
-struct App;
 
 inline constexpr const char* official_rank_file = "offical_rank.dat";
 inline constexpr const char* point_rank_file = "point_rank.dat";
@@ -34,8 +32,5 @@ bool save_rank_file(const std::string& path, const rank_table& table, std::strin
 // `defaults`. False with a reason in `error` when the file cannot be opened or read.
 bool load_rank_file(const std::string& path, const rank_table& defaults, rank_table& table,
                     std::string& error);
-
-// Saves a ranking to app_dir + file_name, or ends the program with a message naming the file.
-void save_ranking(App& app, const char* file_name, const rank_table& table);
 
 }  // namespace kelvora

@@ -1,9 +1,9 @@
 #include "screens/compositor.hpp"
 
+#include "core/app.hpp"
 #include "screens/options_screen.hpp"
 #include "screens/play_screen.hpp"
 #include "screens/title_screen.hpp"
-#include "shell/app.hpp"
 
 namespace kelvora {
 

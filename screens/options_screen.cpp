@@ -1,10 +1,10 @@
 #include "screens/options_screen.hpp"
 
+#include "core/app.hpp"
+#include "core/sound.hpp"
 #include "game/game_setup.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
-#include "shell/app.hpp"
-#include "shell/sound.hpp"
 
 namespace kelvora {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/app.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
-#include "shell/app.hpp"
 
 namespace kelvora {
 

@@ -1,7 +1,6 @@
-// Masked copies, the wait that lets events run, and the strict hit test.
+// Masked copies and the strict hit test.
 #include "screens/primitives.hpp"
 
-#include "shell/app.hpp"
 
 namespace kelvora {
 
@@ -20,14 +19,6 @@ bool stretch_blit_masked(Surface& dest, int x, int y, int width, int height, con
     if (!stretch_blt(dest, x, y, width, height, mask, src_x, src_y, src_width, src_height, Rop::srcerase))
         return false;
     return stretch_blt(dest, x, y, width, height, sprite, src_x, src_y, src_width, src_height, Rop::srcinvert);
-}
-
-// A monotonic clock, so a wait across midnight (when the original clock restarted) still ends.
-void wait_seconds(App& app, float seconds) {
-    if (!(seconds > 0.0f)) return;
-    EventLoop& events = app.platform.events;
-    const double deadline = events.clock_seconds() + double(seconds);
-    while (events.clock_seconds() < deadline) events.run_events_until(deadline);
 }
 
 bool point_in_rect(std::int16_t x, std::int16_t y, std::int16_t left, std::int16_t top, std::int16_t width,

@@ -1,13 +1,11 @@
 #pragma once
-// The small operations every screen uses: masked copies, the event-friendly wait, the hit test.
+// The small operations every screen uses: masked copies and the hit test.
 
 #include <cstdint>
 
 #include "platform/raster.hpp"
 
 namespace kelvora {
-
-struct App;
 
 // Copies the w x h block at (src_x, src_y) of a sprite/mask pair to (x, y) of dest, leaving dest
 // visible where the mask is white: (mask AND NOT old) XOR sprite. Returns the last copy's result.
@@ -17,10 +15,6 @@ bool blit_masked(Surface& dest, int x, int y, int width, int height, const Surfa
 // The same with the source block stretched or shrunk to width x height.
 bool stretch_blit_masked(Surface& dest, int x, int y, int width, int height, const Surface& sprite,
                          const Surface& mask, int src_x, int src_y, int src_width, int src_height);
-
-// Returns once `seconds` have passed on the monotonic clock, letting window events and timer
-// ticks run meanwhile. wait_seconds(app, 0) processes nothing.
-void wait_seconds(App& app, float seconds);
 
 // Strict on all four sides: left < x < left + width and top < y < top + height.
 bool point_in_rect(std::int16_t x, std::int16_t y, std::int16_t left, std::int16_t top,

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/app.hpp"
+#include "core/sound.hpp"
 #include "game/game_setup.hpp"
 #include "pictures/fade.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
-#include "shell/app.hpp"
-#include "shell/sound.hpp"
 
 namespace kelvora {
 

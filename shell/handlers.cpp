@@ -1,5 +1,7 @@
 #include "shell/handlers.hpp"
 
+#include "core/app.hpp"
+#include "core/program_end.hpp"
 #include "game/erasure.hpp"
 #include "game/game_setup.hpp"
 #include "game/play_input.hpp"
@@ -7,7 +9,6 @@
 #include "screens/compositor.hpp"
 #include "screens/options_screen.hpp"
 #include "screens/title_screen.hpp"
-#include "shell/app.hpp"
 
 namespace kelvora {
 
@@ -103,10 +104,5 @@ void GameInput::menu_command(MenuCommand command) {
 }
 
 void GameInput::window_closed() { form_unload(app_); }
-
-void form_unload(App& app) {
-    app.platform.sound.close_tune();
-    app.platform.window.end_program(0);
-}
 
 }  // namespace kelvora

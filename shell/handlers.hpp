@@ -22,7 +22,4 @@ private:
     App& app_;
 };
 
-// Form_Unload: stops and closes the music and ends the program at once (status 0).
-void form_unload(App& app);
-
 }  // namespace kelvora

@@ -9,12 +9,12 @@
 #include <QGuiApplication>
 #include <QTimer>
 
+#include "core/app.hpp"
 #include "platform/deferred.hpp"
 #include "platform/module_entry.hpp"
 #include "platform/qt/qt_browser.hpp"
 #include "platform/qt/qt_platform.hpp"
 #include "platform/qt/qt_text.hpp"
-#include "shell/app.hpp"
 #include "shell/handlers.hpp"
 #include "shell/startup.hpp"
 

@@ -3,14 +3,14 @@
 #include <array>
 #include <filesystem>
 
+#include "core/app.hpp"
+#include "core/program_end.hpp"
+#include "core/sound.hpp"
 #include "game/game_setup.hpp"
 #include "pictures/fade.hpp"
 #include "ranking/rank_file.hpp"
 #include "screens/compositor.hpp"
-#include "shell/app.hpp"
-#include "shell/fatal.hpp"
 #include "shell/option_help.hpp"
-#include "shell/sound.hpp"
 
 namespace kelvora {
 

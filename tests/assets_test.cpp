@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/picture_store.hpp"
+#include "core/picture_store.hpp"
 #include "platform/bmp.hpp"
 
 namespace kelvora {

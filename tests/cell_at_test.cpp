@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "game/game_state.hpp"
+#include "core/game_state.hpp"
 
 namespace kelvora {
 namespace {

@@ -1,4 +1,4 @@
-#include "pictures/picture_store.hpp"
+#include "core/picture_store.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/wait.hpp"
 #include "test_app.hpp"
 
 namespace kelvora {

@@ -301,17 +301,5 @@ TEST_F(RankFileTest, SaveFailureLeavesTheOldFile) {
     EXPECT_EQ(files, 1) << "the half-written new file was left behind";
 }
 
-TEST(SaveRanking, FailureEndsTheProgramNamingTheFile) {
-    testing::TestApp test;
-    const std::string dir = testing::make_temp_dir();
-    test.app.app_dir = dir + "gone/";
-    save_ranking(test.app, point_rank_file, make_rank_table(1000, 1000));
-    fs::remove_all(dir);
-    ASSERT_EQ(test.platform.errors().size(), 1u);
-    EXPECT_NE(test.platform.errors()[0].find("gone/point_rank.dat"), std::string::npos);
-    EXPECT_TRUE(test.platform.ended());
-    EXPECT_NE(test.platform.exit_status(), 0);
-}
-
 }  // namespace
 }  // namespace kelvora

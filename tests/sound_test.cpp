@@ -1,4 +1,4 @@
-#include "shell/sound.hpp"
+#include "core/sound.hpp"
 
 #include <gtest/gtest.h>
 

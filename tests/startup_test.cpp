@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "game/play_input.hpp"
 #include "platform/bmp.hpp"
 #include "ranking/rank_file.hpp"
 #include "shell/handlers.hpp"

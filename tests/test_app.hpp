@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "core/app.hpp"
 #include "platform/headless/headless.hpp"
-#include "shell/app.hpp"
 
 namespace kelvora::testing {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "pictures/picture_store.hpp"
+#include "core/picture_store.hpp"
 
 namespace kelvora::testing {
 

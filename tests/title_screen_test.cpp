@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/sound.hpp"
 #include "screens/compositor.hpp"
-#include "shell/sound.hpp"
 #include "test_app.hpp"
 
 namespace kelvora {

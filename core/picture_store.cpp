@@ -1,6 +1,6 @@
 // Loading the picture store. Every picture's size and depth is checked, because the drawing
 // code cuts fixed rectangles out of them.
-#include "pictures/picture_store.hpp"
+#include "core/picture_store.hpp"
 
 #include <filesystem>
 

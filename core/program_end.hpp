@@ -1,9 +1,14 @@
 #pragma once
+// The two ways the program ends: Form_Unload, and a fatal error with its message.
+
 #include <string>
 
 namespace kelvora {
 
 struct App;
+
+// Form_Unload: stops and closes the music and ends the program at once (status 0).
+void form_unload(App& app);
 
 // Shows the message (message box and stderr) and ends the program with a non-zero status.
 void fatal_error(App& app, const std::string& message);

@@ -7,8 +7,8 @@
 #include <random>
 #include <string>
 
-#include "game/game_state.hpp"
-#include "pictures/picture_store.hpp"
+#include "core/game_state.hpp"
+#include "core/picture_store.hpp"
 #include "platform/platform.hpp"
 
 namespace kelvora {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ranking/rank_table.hpp"
+#include "core/rank_table.hpp"
 
 namespace kelvora {
 

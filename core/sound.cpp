@@ -1,8 +1,8 @@
-#include "shell/sound.hpp"
+#include "core/sound.hpp"
 
 #include <string>
 
-#include "shell/app.hpp"
+#include "core/app.hpp"
 
 namespace kelvora {
 
