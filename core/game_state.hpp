@@ -25,6 +25,10 @@ inline constexpr int grid_columns = 26;  // columns 0 to 25
 inline constexpr int grid_rows = 51;     // rows 0 to 50
 inline constexpr std::int16_t floor_cell = 10;
 
+// The play timer's interval on the title, the options, a game's start and official level 1; the
+// option game's speed divides it.
+inline constexpr std::int16_t standard_tick_interval = 200;
+
 // A grid addressed as (column, row); row 1 is the top of the well.
 using Grid = std::array<std::array<std::int16_t, grid_rows>, grid_columns>;
 
@@ -49,7 +53,7 @@ struct GameState {
     std::int16_t cell_size = 25;
     std::int16_t field_left = 150;
     std::int16_t field_top = 70;
-    std::int16_t tick_interval = 200;
+    std::int16_t tick_interval = standard_tick_interval;
     std::int16_t colour_count = 4;
     std::int16_t erase_count = 2;
     std::int16_t rain_period = 3;

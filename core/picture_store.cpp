@@ -74,4 +74,8 @@ std::string load_pictures(PictureStore& store, const std::string& folder) {
     return "";
 }
 
+void copy_whole(Surface& dest, const Surface& picture) {
+    bit_blt(dest, 0, 0, picture.width(), picture.height(), picture, 0, 0, Rop::srccopy);
+}
+
 }  // namespace kelvora

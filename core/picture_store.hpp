@@ -31,6 +31,9 @@ struct PictureStore {
     Surface work_image;  // 501 x 501, 32 bits
 };
 
+// Copies the whole of `picture` to the top-left corner of `dest`, clipped to dest.
+void copy_whole(Surface& dest, const Surface& picture);
+
 // One picture file of the store: its file name in app_dir, size and depth.
 struct PictureFile {
     const char* file_name;

@@ -34,10 +34,6 @@ private:
     GameState& state_;
 };
 
-void copy_whole(Surface& dest, const Surface& picture) {
-    bit_blt(dest, 0, 0, picture.width(), picture.width(), picture, 0, 0, Rop::srccopy);
-}
-
 // The steps every start shares, after its preamble. A restart keeps the old grids beyond the
 // field (same mode, same field) and starts the rain later, just before game_init.
 void run_start_sequence(App& app, bool restart) {
@@ -83,17 +79,21 @@ void start_from_screen(App& app, std::int16_t play_state) {
 
 }  // namespace
 
-void apply_official_values(GameState& state) {
+void apply_official_field(GameState& state) {
     state.field_width = 8;
     state.field_height = 16;
     state.cell_size = 25;
     state.field_left = 150;
     state.field_top = 70;
-    state.tick_interval = 200;
     state.colour_count = 4;
     state.erase_count = 2;
     state.rain_period = 3;
     state.chain_time = 30;
+}
+
+void apply_official_values(GameState& state) {
+    apply_official_field(state);
+    state.tick_interval = standard_tick_interval;
     state.speed_level = 1;
     state.level_ticks = 1000;
     state.chain_count = 0;
@@ -110,7 +110,7 @@ void game_init(App& app) {
     state.speed_level = 1;
     state.chain_count = 0;
     state.chain_timer = 0;
-    state.tick_interval = 200;
+    state.tick_interval = standard_tick_interval;
     state.chain_label_frames = 0;
     if (state.screen_state == screen::option_play) {
         const auto& settings = state.settings;
@@ -119,10 +119,15 @@ void game_init(App& app) {
         state.field_width = settings[2] == 3 ? 8 : std::int16_t(200 / (settings[2] * 10));
         state.field_height = std::int16_t(2 * state.field_width);
         state.cell_size = std::int16_t(200 / state.field_width);
-        state.tick_interval = std::int16_t(200 / settings[3]);
+        state.tick_interval = std::int16_t(standard_tick_interval / settings[3]);
         state.rain_period = std::int16_t(6 - settings[4]);
         state.erase_count = settings[5];
         state.chain_time = std::int16_t(settings[6] * 20 - 10);
+    } else if (state.screen_state == screen::official_play) {
+        // Changed: the title re-applied the official quantities only when it was next composed,
+        // so a click on the official entry just after leaving an option game played (and
+        // ranked) on the option game's field. Every official start applies them itself.
+        apply_official_field(state);
     }
     state.field_live = true;
     // A pending name entry still needs the finished game's score and chain.

@@ -24,10 +24,6 @@ struct ButtonArea {
 constexpr ButtonArea delete_button{311, 281, 359, 309};  // "BAS"
 constexpr ButtonArea ok_button{311, 316, 359, 344};      // "O.K"
 
-void copy_whole(Surface& dest, const Surface& picture) {
-    bit_blt(dest, 0, 0, picture.width(), picture.width(), picture, 0, 0, Rop::srccopy);
-}
-
 // Marks an Esc as being handled; a second Esc during its fades finds it taken.
 class EscapeGuard {
 public:

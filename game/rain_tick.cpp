@@ -39,8 +39,7 @@ void grow_name_entry_box(App& app) {
     PictureStore& pictures = app.pictures;
     for (int i = 1; i <= grown_box_frames; ++i) {
         wait_seconds(app, 0.1f);
-        bit_blt(pictures.buffer, 0, 0, pictures.back_image.width(), pictures.back_image.width(),
-                pictures.back_image, 0, 0, Rop::srccopy);
+        copy_whole(pictures.buffer, pictures.back_image);
         fill_rect(pictures.buffer, 250 - 25 * i, 250 - 20 * i, 50 * i, 40 * i, black);
         present_buffer(app);
     }
@@ -110,7 +109,7 @@ void official_speed_up(GameState& state) {
     if (state.speed_ticks > state.level_ticks) {
         // The level stops counting at its 16-bit limit (days of play) instead of wrapping.
         if (state.speed_level < std::numeric_limits<std::int16_t>::max()) ++state.speed_level;
-        state.tick_interval = std::int16_t(std::max(200 - 10 * int(state.speed_level), int(shortest_interval)));
+        state.tick_interval = std::int16_t(std::max(standard_tick_interval - 10 * int(state.speed_level), int(shortest_interval)));
         state.speed_ticks = 0;
     }
 }

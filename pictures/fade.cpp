@@ -98,8 +98,7 @@ void fade_screen(App& app, int effect) {
     if (effect == 2) {
         // The picture shown now becomes the one to fade out. work_image is one pixel larger
         // than buffer; the copy is clipped to buffer.
-        bit_blt(pictures.buffer, 0, 0, pictures.work_image.width(), pictures.work_image.height(),
-                pictures.work_image, 0, 0, Rop::srccopy);
+        copy_whole(pictures.buffer, pictures.work_image);
     }
     palette_fade(app, pictures.work_image, pictures.buffer, effect, fade_steps);
 

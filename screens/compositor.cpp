@@ -31,8 +31,8 @@ void draw_screen(App& app) {
 
 void present_buffer(App& app) {
     Surface& buffer = app.pictures.buffer;
-    // One plain copy, buffer width for both sides: the only visible change of a composition.
-    bit_blt(app.pictures.work_image, 0, 0, buffer.width(), buffer.width(), buffer, 0, 0, Rop::srccopy);
+    // One plain copy: the only visible change of a composition.
+    copy_whole(app.pictures.work_image, buffer);
     app.platform.window.refresh();
 }
 

@@ -55,10 +55,10 @@ void compose_options(App& app) {
     PictureStore& pictures = app.pictures;
     Surface& buffer = pictures.buffer;
 
-    state.tick_interval = 200;
+    state.tick_interval = standard_tick_interval;
 
     const Surface& background = pictures.option_image;
-    bit_blt(buffer, 0, 0, background.width(), background.width(), background, 0, 0, Rop::srccopy);
+    copy_whole(buffer, background);
 
     for (int i = 1; i <= setting_rows; ++i) {
         if (state.option_hover == i && state.blink_phase) continue;

@@ -81,7 +81,7 @@ private:
 
 void draw_background(App& app) {
     const Surface& back = app.pictures.back_image;
-    bit_blt(app.pictures.buffer, 0, 0, back.width(), back.width(), back, 0, 0, Rop::srccopy);
+    copy_whole(app.pictures.buffer, back);
 }
 
 void draw_drops(App& app) {
@@ -228,7 +228,7 @@ void compose_running(App& app) {
 void compose_game_over(App& app) {
     GameState& state = app.state;
     PictureStore& pictures = app.pictures;
-    state.tick_interval = 200;
+    state.tick_interval = standard_tick_interval;
     draw_background(app);
     draw_score_panel(app);
     if (!state.name_entry && state.blink_phase) {

@@ -58,7 +58,7 @@ void compose_title(App& app) {
     app.platform.timer.set_interval(state.tick_interval);
 
     const Surface& background = pictures.open_image;
-    bit_blt(pictures.buffer, 0, 0, background.width(), background.width(), background, 0, 0, Rop::srccopy);
+    copy_whole(pictures.buffer, background);
 
     // A story started while its entry is highlighted begins at its first page.
     if (state.title_choice == screen::story) reset_story(state);

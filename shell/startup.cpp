@@ -47,8 +47,7 @@ bool file_exists(const std::string& path) {
 // Stands where the opening animation will play: the title picture put into buffer and faded in.
 void show_title_picture(App& app) {
     Surface& open_image = app.pictures.open_image;
-    bit_blt(app.pictures.buffer, 0, 0, open_image.width(), open_image.width(), open_image, 0, 0,
-            Rop::srccopy);
+    copy_whole(app.pictures.buffer, open_image);
     fade_screen(app, 1);
 }
 

@@ -167,5 +167,37 @@ TEST(StartSequence, InputDuringTheSequenceIsIgnored) {
     EXPECT_EQ(s.screen_state, screen::title);
 }
 
+TEST(StartSequence, OfficialStartsNeverKeepTheLastOptionGamesField) {
+    auto t = make_test_app();
+    GameInput input(t->app);
+    t->platform.set_input_handler(&input);
+    GameState& s = t->state;
+    // An option game of 50-pixel drops has just been left: the title is back, but no tick has
+    // composed it yet.
+    s.settings = {0, 2, 5, 5, 1, 2, 5};
+    s.screen_state = screen::option_play;
+    game_init(t->app);
+    ASSERT_EQ(s.field_width, 4);
+    s.screen_state = screen::title;
+    t->platform.set_interval(200);
+    t->platform.move_at(0.0, 250, 425);
+    t->platform.press_at(0.0, MouseButton::left, 250, 425);
+    t->platform.run_for(3.0);
+    ASSERT_EQ(s.screen_state, screen::official_play);
+    EXPECT_EQ(s.field_width, 8);
+    EXPECT_EQ(s.cell_size, 25);
+    EXPECT_EQ(s.colour_count, 4);
+    EXPECT_EQ(s.chain_time, 30);
+
+    // The restart button of official play applies them again.
+    s.field_width = 4;
+    s.cell_size = 50;
+    s.erase_count = 5;
+    restart_game(t->app);
+    EXPECT_EQ(s.field_width, 8);
+    EXPECT_EQ(s.cell_size, 25);
+    EXPECT_EQ(s.erase_count, 2);
+}
+
 }  // namespace
 }  // namespace kelvora
