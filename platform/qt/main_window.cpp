@@ -158,7 +158,9 @@ void MainWindow::show_centred() {
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
+        // QRect::center() rounds the far edge in (it is left + width - 1), which put the window
+        // one pixel up and left of the middle.
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
     }
     show();
     view_->setFocus();

@@ -43,9 +43,9 @@ e2e_log "geometry ${WIDTH}x${HEIGHT} at ${X},${Y}"
 menu_height=$((HEIGHT - 500))
 ((menu_height >= 12 && menu_height <= 40)) || e2e_fail "menu bar height $menu_height: client area is not 500 high"
 # Centred on the 1024 x 768 screen.
-((X >= 260 && X <= 264)) || e2e_fail "window left $X, not centred"
+((X == 262)) || e2e_fail "window left $X, not centred (expected 262)"
 expected_top=$(((768 - HEIGHT) / 2))
-((Y >= expected_top - 2 && Y <= expected_top + 2)) || e2e_fail "window top $Y, not centred (expected $expected_top)"
+((Y == expected_top)) || e2e_fail "window top $Y, not centred (expected $expected_top)"
 
 # Fixed size (no resizing, no maximise box) and the 32 x 32 icon beside the program.
 hints="$(xprop -id "$wid" WM_NORMAL_HINTS)"
