@@ -8,9 +8,9 @@ namespace kelvora {
 struct App;
 
 // Form_Unload: stops and closes the music and ends the program at once (status 0).
-void form_unload(App& app);
+[[noreturn]] void form_unload(App& app);
 
 // Shows the message (message box and stderr) and ends the program with a non-zero status.
-void fatal_error(App& app, const std::string& message);
+[[noreturn]] void fatal_error(App& app, const std::string& message);
 
 }  // namespace kelvora

@@ -66,8 +66,9 @@ public:
     virtual void refresh() = 0;
     // Reports a fatal error: a message box (where there is a screen) and a line on stderr.
     virtual void show_error(const std::string& message) = 0;
-    // Ends the program at once with this exit status; no further handler runs.
-    virtual void end_program(int status) = 0;
+    // Ends the program at once with this exit status; it never returns, and no further handler
+    // runs.
+    [[noreturn]] virtual void end_program(int status) = 0;
 };
 
 // A font by pixel height and character set (0 ANSI, 128 Shift-JIS).

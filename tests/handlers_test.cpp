@@ -90,12 +90,12 @@ TEST_F(Dispatch, BrowserPages) {
 TEST_F(Dispatch, QuitAndCloseStopTheMusicAndEnd) {
     t->sound.open_tune(t->app.app_dir + "kelvora1.mid");
     t->sound.play_tune();
-    input->menu_command(MenuCommand::ending);
+    EXPECT_THROW(input->menu_command(MenuCommand::ending), ProgramEnded);
     EXPECT_TRUE(t->platform.ended());
     EXPECT_FALSE(t->sound.tune_open());
 
     SetUp();
-    input->window_closed();
+    EXPECT_THROW(input->window_closed(), ProgramEnded);
     EXPECT_TRUE(t->platform.ended());
     EXPECT_EQ(t->platform.exit_status(), 0);
 }

@@ -183,7 +183,7 @@ struct Escape : ::testing::Test {
 
 TEST_F(Escape, OnTheTitleEndsTheProgram) {
     t->state.screen_state = screen::title;
-    press_escape(t->app);
+    EXPECT_THROW(press_escape(t->app), ProgramEnded);
     EXPECT_TRUE(t->platform.ended());
     EXPECT_EQ(t->platform.exit_status(), 0);
 }
@@ -253,7 +253,7 @@ TEST(SaveRanking, FailureEndsTheProgramNamingTheFile) {
     testing::TestApp test;
     const std::string dir = testing::make_temp_dir();
     test.app.app_dir = dir + "gone/";
-    save_ranking(test.app, point_rank_file, make_rank_table(1000, 1000));
+    EXPECT_THROW(save_ranking(test.app, point_rank_file, make_rank_table(1000, 1000)), ProgramEnded);
     std::filesystem::remove_all(dir);
     ASSERT_EQ(test.platform.errors().size(), 1u);
     EXPECT_NE(test.platform.errors()[0].find("gone/point_rank.dat"), std::string::npos);

@@ -63,9 +63,9 @@ void HeadlessPlatform::set_enabled(bool enabled) {
 }
 
 void HeadlessPlatform::end_program(int status) {
-    if (ended_) return;
+    if (!ended_) exit_status_ = status;
     ended_ = true;
-    exit_status_ = status;
+    throw ProgramEnded{exit_status_};
 }
 
 void HeadlessPlatform::at(double time, std::function<void(InputHandler&)> event) {

@@ -13,6 +13,11 @@
 
 namespace kelvora {
 
+// Thrown by the headless end_program: the program has ended with this status.
+struct ProgramEnded {
+    int status;
+};
+
 class HeadlessPlatform : public EventLoop, public PlayTimer, public Window {
 public:
     void set_input_handler(InputHandler* handler) { handler_ = handler; }
@@ -33,7 +38,9 @@ public:
     void show() override { shown_ = true; }
     void refresh() override { ++refresh_count_; }
     void show_error(const std::string& message) override { errors_.push_back(message); }
-    void end_program(int status) override;
+    // Records the status and throws ProgramEnded, so that a test's program stops where the real
+    // one would exit.
+    [[noreturn]] void end_program(int status) override;
 
     // Scripting: an input delivered when the virtual clock reaches `time`.
     void at(double time, std::function<void(InputHandler&)> event);

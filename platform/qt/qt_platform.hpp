@@ -39,7 +39,7 @@ public:
     void show() override;
     void refresh() override;
     void show_error(const std::string& message) override;
-    void end_program(int status) override;
+    [[noreturn]] void end_program(int status) override;
 
     // TextRenderer
     void draw_text(Surface& surface, const Font& font, Colour colour, const Rect& rect, unsigned format,
