@@ -4,7 +4,8 @@
 
 namespace kelvora {
 
-// A monotonic clock, so a wait across midnight (when the original clock restarted) still ends.
+// Changed: a monotonic clock, so a wait across midnight (when the clock of seconds since
+// midnight restarted) still ends.
 void wait_seconds(App& app, float seconds) {
     if (!(seconds > 0.0f)) return;
     EventLoop& events = app.platform.events;

@@ -65,7 +65,7 @@ int group_search(GameState& state, Cell clicked) {
     // neighbours find it again); a lone drop leaves no mark.
     for (int c = 1; c <= width; ++c)
         for (int r = 1; r <= height; ++r) state.search_front[c][r] = state.search_found[c][r];
-    // The clicked drop is counted twice, so a group of n >= 2 counts n + 1.
+    // Kept: the clicked drop is counted twice, so a group of n >= 2 counts n + 1.
     return count > 1 ? count - 1 : 1;
 }
 

@@ -115,7 +115,7 @@ void game_init(App& app) {
     if (state.screen_state == screen::option_play) {
         const auto& settings = state.settings;
         state.colour_count = settings[1];
-        // Drop size 3 gives the official 8 columns, not 200 \ 30.
+        // Kept: drop size 3 gives the official 8 columns, not 200 \ 30.
         state.field_width = settings[2] == 3 ? 8 : std::int16_t(200 / (settings[2] * 10));
         state.field_height = std::int16_t(2 * state.field_width);
         state.cell_size = std::int16_t(200 / state.field_width);
@@ -156,7 +156,8 @@ void restart_game(App& app) {
     PictureStore& pictures = app.pictures;
     play_music(app, "");
     copy_whole(pictures.buffer, pictures.back_image);
-    // The pressed button is 40 rows tall; the copy covers just those rows.
+    // Changed: the pressed button's picture is 40 rows tall; the copy covers just those rows
+    // instead of reading below the picture.
     bit_blt(pictures.buffer, restart_left, restart_top, pictures.restart_image.width(),
             pictures.restart_image.height(), pictures.restart_image, 0, 0, Rop::srccopy);
     present_buffer(app);

@@ -27,8 +27,9 @@ void count_down_chain_window(GameState& state) {
         for (int r = 1; r <= state.field_height; ++r) state.chain_cells[c][r] = 0;
 }
 
-// Integer part of Rnd x count + 1: 1 to count. A double Rnd just below 1 can round the sum up
-// to count + 1, which the game's single-precision generator never could; keep it in range.
+// Integer part of Rnd x count + 1: 1 to count.
+// Changed: a double Rnd just below 1 can round the sum up to count + 1, which the game's
+// single-precision generator never could; the result is kept in range.
 std::int16_t random_one_to(App& app, std::int16_t count) {
     int value = int(std::floor(app.random.rnd() * count + 1));
     return std::int16_t(std::clamp(value, 1, int(count)));
@@ -77,7 +78,7 @@ void fall_step(GameState& state) {
     const int width = state.field_width, height = state.field_height;
     for (int c = 1; c <= width; ++c)
         for (int r = 1; r <= height; ++r) state.fall_grid[c][r] = 0;
-    // Deliberately decided on the old grid: a stacked column falls one drop per tick, so
+    // Kept: decided on the old grid: a stacked column falls one drop per tick, so
     // falling drops end up one empty cell apart, like rain.
     for (int r = 1; r <= height; ++r) {
         for (int c = 1; c <= width; ++c) {
@@ -107,7 +108,7 @@ void official_speed_up(GameState& state) {
     ++state.speed_ticks;
     if (state.speed_ticks % 10 == 0 && state.tick_interval > shortest_interval) --state.tick_interval;
     if (state.speed_ticks > state.level_ticks) {
-        // The level stops counting at its 16-bit limit (days of play) instead of wrapping.
+        // Changed: the level stops at its 16-bit limit (days of play) instead of wrapping.
         if (state.speed_level < std::numeric_limits<std::int16_t>::max()) ++state.speed_level;
         state.tick_interval = std::int16_t(std::max(standard_tick_interval - 10 * int(state.speed_level), int(shortest_interval)));
         state.speed_ticks = 0;

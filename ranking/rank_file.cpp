@@ -108,7 +108,7 @@ bool write_all(int fd, const std::string& data) {
 rank_table make_rank_table(std::int16_t base, std::int16_t step) {
     rank_table table;
     for (int p = 1; p <= places; ++p) {
-        // Integer arithmetic of the game's 16-bit numbers: products and sums wrap at 16 bits.
+        // Kept: integer arithmetic of the game's 16-bit numbers: products and sums wrap at 16 bits.
         auto offset = std::int16_t((10 - p) * step);
         table.score[p] = std::int16_t(base + offset);
         table.name[p] = "-";
@@ -118,7 +118,7 @@ rank_table make_rank_table(std::int16_t base, std::int16_t step) {
 }
 
 std::int16_t find_rank_place(const rank_table& table, std::int32_t value) {
-    // Strictly less: a result equal to an entry ranks behind it.
+    // Kept: strictly less, so a result equal to an entry ranks behind it.
     for (int p = 1; p <= places; ++p)
         if (table.score[p] < value) return std::int16_t(p);
     return 0;
@@ -144,9 +144,9 @@ rank_table insert_rank(const rank_table& table, std::int16_t place, std::int32_t
 }
 
 std::string make_password(std::int32_t score) {
-    // score^E mod M, one multiplication at a time with a floored remainder. Every product stays
-    // below 2^60 in 64 bits, so the result is exact for every score (the old double arithmetic
-    // drifted once a product passed 2^53).
+    // Changed: score^E mod M, one multiplication at a time with a floored remainder. Every
+    // product stays below 2^60 in 64 bits, so the result is exact for every score (the old
+    // double arithmetic drifted once a product passed 2^53).
     std::int64_t v = 1;
     for (std::int64_t i = 0; i < password_exponent; ++i) {
         v = (v * score) % password_modulus;

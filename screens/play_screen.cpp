@@ -94,7 +94,8 @@ void draw_drops(App& app) {
             if (colour == 0) continue;
             // Drops lying in the cells the last erasure emptied blink while a chain is possible.
             if (state.chain_cells[c][r] != 0 && state.blink_phase) continue;
-            // A value that names no tile (the rules never leave one in the field) draws nothing.
+            // Changed: a value that names no tile (the rules never leave one in the field) draws
+            // nothing instead of reading past the tiles.
             if (!valid_colour(colour)) continue;
             tiles.draw(app.pictures.buffer, state.field_left + (c - 1) * s, state.field_top + (r - 1) * s, colour);
         }
@@ -140,10 +141,11 @@ void draw_bursts(App& app) {
     }
 }
 
-// The number of digits shown for a chain. The small tolerance makes 98 and 99 count as three
-// digits (a leading 0), which is how the label has always looked.
+// The number of digits shown for a chain.
+// Kept: the small tolerance makes 98 and 99 count as three digits (a leading 0), which is how
+// the label has always looked.
 int chain_digits(int chain_count) {
-    // A count of 0 or below has no logarithm; such a label shows the word alone.
+    // Changed: a count of 0 or below has no logarithm; such a label shows the word alone.
     if (chain_count <= 0) return 0;
     return int(std::floor(std::log(chain_count * 10.0) / std::log(10.0) + 0.01));
 }

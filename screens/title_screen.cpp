@@ -52,7 +52,7 @@ void compose_title(App& app) {
     GameState& state = app.state;
     PictureStore& pictures = app.pictures;
 
-    // Official play only ever starts from here, so the title keeps the official values in force.
+    // The title keeps the official values in force (an official start applies them again).
     apply_official_values(state);
     state.option_hover = 0;
     app.platform.timer.set_interval(state.tick_interval);

@@ -26,8 +26,8 @@ void note_pointer_cell(GameState& state, double x, double y) {
 
 }  // namespace
 
-// Input that arrives while a game is being started waits for nothing: it is dropped, so no Esc
-// or restart acts on a half-started game.
+// Changed: input that arrives while a game is being started is dropped, so no Esc or restart
+// acts on a half-started game.
 
 void GameInput::pointer_move(double x, double y) {
     GameState& state = app_.state;

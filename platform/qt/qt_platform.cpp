@@ -108,7 +108,8 @@ void QtPlatform::refresh() { window_->picture_view()->update(); }
 void QtPlatform::show_error(const std::string& message) {
     std::fprintf(stderr, "kelvora: %s\n", message.c_str());
     std::fflush(stderr);
-    // The error is fatal: no tick may run the game on inside the message box's event loop.
+    // Changed: the error is fatal, so no tick may run the game on inside the message box's
+    // event loop.
     timer_.stop();
     QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;

@@ -148,8 +148,8 @@ bool MidiTune::is_open() const {
 bool MidiTune::playing() const {
     std::lock_guard lock(mutex_);
     if (!player_ || fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return false;
-    // The player stays "playing" while the last notes die away and for a grace time after
-    // them; the tune itself has ended once the position has passed its last event.
+    // Changed: the player stays "playing" while the last notes die away and for a grace time
+    // after them; the tune itself has ended once the position has passed its last event.
     return moving_ || fluid_player_get_current_tick(player_) < fluid_player_get_total_ticks(player_);
 }
 
