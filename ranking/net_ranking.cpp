@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "platform/sjis.hpp"
 #include "ranking/leading_number.hpp"
@@ -16,14 +17,14 @@ using Characters = std::u16string;
 // Positions are 16-bit: a table that starts or ends past this ends the parse. Every later
 // position lies inside the table, so it stays within the limit too.
 constexpr std::size_t last_position = 32767;
-// The rest of the page kept after each cell.
+// The rest of the page kept after each cell; rows that lie further on are not reached.
 constexpr std::size_t rest_length = 10000;
 // "</TD>" and the next cell's "<TD>": the characters between a closing tag and the next cell.
 constexpr std::size_t cell_gap = 9;
 
-const Characters first_place = u"1\x88CA";  // "1位": the digit, then 0x88 0xCA
-const Characters table_end = u"</table>";
-const Characters cell_end = u"</td>";
+constexpr std::u16string_view first_place = u"1\x88CA";  // "1位": the digit, then 0x88 0xCA
+constexpr std::u16string_view table_end = u"</table>";
+constexpr std::u16string_view cell_end = u"</td>";
 
 Characters decode(std::string_view bytes, std::size_t max_characters) {
     Characters out;
@@ -49,7 +50,7 @@ char16_t fold(char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c - 'A' + 'a'
 
 // The position of the first `marker` (given in lower case) at or after position `from`, letter
 // case ignored; 0 when there is none.
-std::size_t find_from(const Characters& text, std::size_t from, const Characters& marker) {
+std::size_t find_from(const Characters& text, std::size_t from, std::u16string_view marker) {
     if (from < 1) from = 1;
     for (std::size_t at = from - 1; at + marker.size() <= text.size(); ++at) {
         std::size_t i = 0;
