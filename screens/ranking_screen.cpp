@@ -3,7 +3,10 @@
 #include <array>
 #include <cstdint>
 
+#include "ranking/net_ranking.hpp"
 #include "ranking/rank_drawing.hpp"
+#include "ranking/rank_file.hpp"
+#include "ranking/server_address.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
 #include "shell/app.hpp"
@@ -13,6 +16,7 @@ namespace kelvora {
 namespace {
 
 constexpr std::int16_t no_tab = -1;
+constexpr std::int16_t net_page = 1;
 
 // rank_image2 is the highlighted form of the area from (30, 75): a tab's highlight is its own
 // rectangle taken from there.
@@ -60,6 +64,16 @@ std::int16_t tab_at(double x, double y) {
     return found;
 }
 
+// Once per run: the game waits for the reply (the HTTP client bounds it in time), and the table
+// and its file change only when the whole page was read.
+void fetch_net_ranking_once(App& app) {
+    GameState& state = app.state;
+    if (state.net_fetch_state != -1) return;
+    const bool downloaded = download_net_ranking(app.platform.http, ranking_server_address(), state.net_ranking);
+    state.net_fetch_state = downloaded ? 1 : 2;
+    if (downloaded) save_ranking(app, net_rank_file, state.net_ranking);
+}
+
 }  // namespace
 
 void compose_rankings(App& app) {
@@ -76,6 +90,8 @@ void compose_rankings(App& app) {
         app.platform.text.draw_text(buffer, app.fonts.text_font, white, description_rect, text_format::wordbreak,
                                     tab->description);
     }
+
+    if (state.ranking_page == net_page) fetch_net_ranking_once(app);
 
     if (const RankTab* tab = tab_numbered(state.ranking_page)) {
         draw_rank_table(buffer, app.platform.text, app.fonts.heading_font, app.fonts.text_font, tab->texts,

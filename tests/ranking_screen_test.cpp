@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "game/play_input.hpp"
+#include "platform/sjis.hpp"
+#include "ranking/net_ranking.hpp"
+#include "ranking/rank_file.hpp"
+#include "ranking/server_address.hpp"
 #include "screens/compositor.hpp"
 #include "screens/title_screen.hpp"
 #include "test_app.hpp"
@@ -24,6 +31,21 @@ bool tab_shows(const Surface& shown, const Tab& tab, const Surface& source, int 
     return true;
 }
 
+std::string file_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The server's list with `rows` rows; row p holds "名前p", "2001/05/0p" and 1000 p.
+std::string ranking_page(int rows) {
+    std::string page = "<HTML><BODY><TABLE><TR><TD>順位</TD><TD>名前</TD><TD>日付</TD><TD>得点</TD></TR>\n";
+    for (int p = 1; p <= rows; ++p) {
+        page += "<TR><TD>" + std::to_string(p) + "位</TD><TD>名前" + std::to_string(p) + "</TD><TD>2001/05/0" +
+                std::to_string(p % 10) + "</TD><TD>" + std::to_string(1000 * p) + "</TD></TR>\n";
+    }
+    return utf8_to_cp932(page + "</TABLE></BODY></HTML>");
+}
+
 class RankingScreen : public ::testing::Test {
 protected:
     std::unique_ptr<testing::TestApp> test = testing::make_test_app();
@@ -36,6 +58,20 @@ protected:
     }
 
     std::vector<RecordingText::Call>& texts() { return test->fakes.text.calls; }
+    FakeHttp& http() { return test->fakes.http; }
+    std::string net_file() const { return app.app_dir + net_rank_file; }
+
+    // What start-up read from an earlier run's net_rank.dat.
+    rank_table earlier_net_ranking() {
+        rank_table earlier = make_rank_table(0, 0);
+        earlier.name[1] = "OLD";
+        earlier.note[1] = "2000/01/01";
+        earlier.score[1] = 5;
+        std::string error;
+        EXPECT_TRUE(save_rank_file(net_file(), earlier, error)) << error;
+        state.net_ranking = earlier;
+        return earlier;
+    }
 };
 
 TEST_F(RankingScreen, PointingFindsTabsByOpenRectangles) {
@@ -122,6 +158,57 @@ TEST_F(RankingScreen, ClicksChooseTheTableWhichStaysAcrossVisits) {
     ASSERT_EQ(state.screen_state, screen::rankings);
     EXPECT_EQ(state.ranking_page, 0);
     EXPECT_EQ(shown_title(), "オフィシャルランキング");
+}
+
+TEST_F(RankingScreen, TheNetRankingIsDownloadedOnceAndSaved) {
+    earlier_net_ranking();
+    http().reply = ranking_page(10);
+    rankings_click(app, 375, 97);
+
+    ASSERT_EQ(http().urls.size(), 1u);
+    EXPECT_EQ(http().urls[0], net_ranking_url(ranking_server_address()));
+    EXPECT_EQ(state.net_fetch_state, 1);
+    rank_table expected = make_rank_table(0, 0);
+    for (int p = 1; p <= 10; ++p) {
+        expected.name[std::size_t(p)] = utf8_to_cp932("名前" + std::to_string(p));
+        expected.note[std::size_t(p)] = "2001/05/0" + std::to_string(p % 10);
+        expected.score[std::size_t(p)] = 1000 * p;
+    }
+    EXPECT_EQ(state.net_ranking, expected);
+    const std::string expected_file = app.app_dir + "expected.dat";
+    std::string error;
+    ASSERT_TRUE(save_rank_file(expected_file, expected, error)) << error;
+    EXPECT_EQ(file_bytes(net_file()), file_bytes(expected_file));
+    // The table drawn in the same composition is the downloaded one.
+    ASSERT_GT(texts().size(), 6u);
+    EXPECT_EQ(texts()[6].text, "名前1");
+
+    // Later compositions, clicks and visits download nothing more.
+    draw_screen(app);
+    rankings_click(app, 145, 150);
+    rankings_click(app, 375, 97);
+    EXPECT_EQ(http().urls.size(), 1u);
+}
+
+TEST_F(RankingScreen, AFailedDownloadKeepsTheEarlierRankingAndItsFile) {
+    const rank_table earlier = earlier_net_ranking();
+    const std::string before = file_bytes(net_file());
+    // A page that breaks off after nine rows: no row of it may reach the table or the file.
+    http().reply = ranking_page(9);
+    rankings_click(app, 375, 97);
+
+    EXPECT_EQ(state.net_fetch_state, 2);
+    EXPECT_EQ(state.net_ranking, earlier);
+    EXPECT_EQ(file_bytes(net_file()), before);
+    ASSERT_GT(texts().size(), 6u);
+    EXPECT_EQ(texts()[6].text, "OLD");
+
+    // No second attempt in this run, even with the server back.
+    http().reply = ranking_page(10);
+    rankings_click(app, 145, 150);
+    rankings_click(app, 375, 97);
+    EXPECT_EQ(http().urls.size(), 1u);
+    EXPECT_EQ(state.net_ranking, earlier);
 }
 
 }  // namespace
