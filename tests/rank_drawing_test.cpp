@@ -75,26 +75,5 @@ TEST(RankDrawing, TheScreenAreaGivesTheTitleHeadingsAndTenRightAlignedRows) {
     expect_calls(text.calls, expected, surface);
 }
 
-TEST(RankDrawing, ColumnsAndRowsFollowTheArea) {
-    rank_table table = make_rank_table(1000, 1000);
-    Surface surface;
-    RecordingText text;
-    draw_rank_table(surface, text, heading, body, {"T", "S", "N"}, table, 20, 100, 200, 100);
-
-    std::vector<Expected> expected{
-        {{20, 100, 220, 200}, &heading, "T"}, {{20, 120, 50, 200}, &heading, "順位"},
-        {{20, 120, 100, 200}, &heading, "名前"}, {{20, 120, 140, 200}, &heading, "S"},
-        {{20, 120, 200, 200}, &heading, "N"},
-    };
-    for (int p = 1; p <= 10; ++p) {
-        const int y = 130 + 6 * p;
-        expected.push_back({{20, y, 50, 200}, &body, " " + std::to_string(p) + "位"});
-        expected.push_back({{20, y, 100, 200}, &body, "-"});
-        expected.push_back({{20, y, 140, 200}, &body, std::to_string(1000 * (11 - p))});
-        expected.push_back({{20, y, 200, 200}, &body, "-"});
-    }
-    expect_calls(text.calls, expected, surface);
-}
-
 }  // namespace
 }  // namespace kelvora

@@ -5,13 +5,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "game/play_input.hpp"
 #include "platform/sjis.hpp"
 #include "ranking/net_ranking.hpp"
 #include "ranking/rank_file.hpp"
 #include "ranking/server_address.hpp"
 #include "screens/compositor.hpp"
-#include "screens/title_screen.hpp"
 #include "test_app.hpp"
 
 namespace kelvora {
@@ -54,7 +52,6 @@ protected:
 
     void SetUp() override {
         state.screen_state = screen::rankings;
-        state.escape_ready = true;
     }
 
     std::vector<RecordingText::Call>& texts() { return test->fakes.text.calls; }
@@ -125,9 +122,8 @@ TEST_F(RankingScreen, TheTabUnderThePointerIsHighlightedAndDescribed) {
     }
 }
 
-TEST_F(RankingScreen, ClicksChooseTheTableWhichStaysAcrossVisits) {
+TEST_F(RankingScreen, ClicksOnTabsChooseTheTableSilently) {
     state.point_ranking.name[1] = "PNT";
-    state.chain_ranking.name[1] = "CHN";
     auto shown_title = [&] {
         texts().clear();
         draw_screen(app);
@@ -149,15 +145,6 @@ TEST_F(RankingScreen, ClicksChooseTheTableWhichStaysAcrossVisits) {
     rankings_click(app, 100, 100);
     EXPECT_EQ(shown_title(), "オフィシャルランキング");
     EXPECT_TRUE(test->sound.waves().empty());
-
-    // Esc to the title and back by its menu: the official table is shown again at once.
-    press_escape(app);
-    ASSERT_EQ(state.screen_state, screen::title);
-    title_pointer_move(app, 250, 477);
-    title_click(app);
-    ASSERT_EQ(state.screen_state, screen::rankings);
-    EXPECT_EQ(state.ranking_page, 0);
-    EXPECT_EQ(shown_title(), "オフィシャルランキング");
 }
 
 TEST_F(RankingScreen, TheNetRankingIsDownloadedOnceAndSaved) {
