@@ -3,6 +3,7 @@
 #include "core/app.hpp"
 #include "screens/options_screen.hpp"
 #include "screens/play_screen.hpp"
+#include "screens/ranking_screen.hpp"
 #include "screens/title_screen.hpp"
 
 namespace kelvora {
@@ -21,7 +22,7 @@ void draw_screen(App& app) {
         compose_options(app);
         break;
     case screen::rankings:
-        // The ranking screen has no composition of its own yet: the last picture stays.
+        compose_rankings(app);
         break;
     default:
         // Busy (-1) and the story (1), which draws on its own ticks: nothing is touched.

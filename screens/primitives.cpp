@@ -1,6 +1,10 @@
 // Masked copies and the strict hit test.
 #include "screens/primitives.hpp"
 
+#include <algorithm>
+#include <limits>
+
+#include "core/game_state.hpp"
 
 namespace kelvora {
 
@@ -25,6 +29,12 @@ bool point_in_rect(std::int16_t x, std::int16_t y, std::int16_t left, std::int16
                    std::int16_t height) {
     // Sums in int: left + width may leave the 16-bit range for regions at the picture's edge.
     return left < x && x < left + width && top < y && y < top + height;
+}
+
+std::int16_t pointer_pixel(double value) {
+    std::int32_t rounded = round_half_even(value);
+    return std::int16_t(std::clamp<std::int32_t>(rounded, std::numeric_limits<std::int16_t>::min(),
+                                                 std::numeric_limits<std::int16_t>::max()));
 }
 
 }  // namespace kelvora

@@ -20,4 +20,8 @@ bool stretch_blit_masked(Surface& dest, int x, int y, int width, int height, con
 bool point_in_rect(std::int16_t x, std::int16_t y, std::int16_t left, std::int16_t top,
                    std::int16_t width, std::int16_t height);
 
+// A pointer coordinate as the 16-bit pixel the hit test takes: rounded (halves to even) and kept
+// in range, so a pointer far outside the picture stays outside.
+std::int16_t pointer_pixel(double value);
+
 }  // namespace kelvora

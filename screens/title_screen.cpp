@@ -1,9 +1,7 @@
 #include "screens/title_screen.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 
 #include "core/app.hpp"
 #include "core/sound.hpp"
@@ -30,13 +28,6 @@ constexpr std::array<TitleEntry, 4> title_entries{{
     {screen::options, 180, 440, 140, 25, 55},
     {screen::rankings, 180, 465, 140, 25, 80},
 }};
-
-// The hit test takes 16-bit pixels: the pointer is rounded (halves to even) and kept in range.
-std::int16_t to_pixel(double value) {
-    std::int32_t rounded = round_half_even(value);
-    return std::int16_t(std::clamp<std::int32_t>(rounded, std::numeric_limits<std::int16_t>::min(),
-                                                 std::numeric_limits<std::int16_t>::max()));
-}
 
 void reset_story(GameState& state) {
     state.story_step = 0;
@@ -73,7 +64,7 @@ void compose_title(App& app) {
 }
 
 void title_pointer_move(App& app, double x, double y) {
-    std::int16_t px = to_pixel(x), py = to_pixel(y);
+    std::int16_t px = pointer_pixel(x), py = pointer_pixel(y);
     std::int16_t choice = 0;
     for (const TitleEntry& entry : title_entries) {
         if (point_in_rect(px, py, entry.left, entry.top, entry.width, entry.height)) {

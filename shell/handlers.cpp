@@ -8,6 +8,7 @@
 #include "game/rain_tick.hpp"
 #include "screens/compositor.hpp"
 #include "screens/options_screen.hpp"
+#include "screens/ranking_screen.hpp"
 #include "screens/title_screen.hpp"
 
 namespace kelvora {
@@ -44,6 +45,9 @@ void GameInput::pointer_move(double x, double y) {
     case screen::options:
         options_pointer_move(app_, x, y);
         break;
+    case screen::rankings:
+        rankings_pointer_move(app_, x, y);
+        break;
     default:
         break;
     }
@@ -60,6 +64,9 @@ void GameInput::pointer_press(MouseButton button, double x, double y) {
         break;
     case screen::options:
         options_click(app_, button, x, y);
+        break;
+    case screen::rankings:
+        rankings_click(app_, x, y);
         break;
     case screen::official_play:
     case screen::option_play:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -59,20 +60,34 @@ void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect&
     int right = std::min(rect.right, bitmap.width()), bottom = std::min(rect.bottom, bitmap.height());
     if (left >= right || top >= bottom) return;
 
+    QFont qfont(QString::fromLatin1(game_font_family));
+    qfont.setPixelSize(font.height);
+    qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    const QRect box(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    const int flags = qt_alignment(format);
+    const QString text = with_line_feeds(utf8);
+
+    // Only the laid-out text (with room for glyphs that overhang their advance) can change, so
+    // only that part of the clip needs its pixels prepared: a table's cells have tall rectangles.
+    const int overhang = font.height / 3 + 2;
+    const QRect ink = QFontMetrics(qfont).boundingRect(box, flags, text).adjusted(-overhang, -overhang, overhang,
+                                                                                 overhang);
+    left = std::max(left, ink.left());
+    top = std::max(top, ink.top());
+    right = std::min(right, ink.right() + 1);
+    bottom = std::min(bottom, ink.bottom() + 1);
+    if (left >= right || top >= bottom) return;
+
     // Qt expects opaque RGB32 pixels; ours keep the top byte clear, so lift it for the painting.
     set_alpha(bitmap, left, top, right, bottom, true);
     {
         QImage image(reinterpret_cast<uchar*>(bitmap.rgb_row(0)), bitmap.width(), bitmap.height(),
                      qsizetype(bitmap.width()) * 4, QImage::Format_RGB32);
         QPainter painter(&image);
-        QFont qfont(QString::fromLatin1(game_font_family));
-        qfont.setPixelSize(font.height);
-        qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
         painter.setFont(qfont);
         painter.setPen(QColor(colour.r, colour.g, colour.b));
-        QRect box(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-        painter.setClipRect(box);
-        painter.drawText(box, qt_alignment(format), with_line_feeds(utf8));
+        painter.setClipRect(QRect(left, top, right - left, bottom - top));
+        painter.drawText(box, flags, text);
     }
     set_alpha(bitmap, left, top, right, bottom, false);
 }
