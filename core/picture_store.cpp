@@ -2,6 +2,8 @@
 // code cuts fixed rectangles out of them.
 #include "core/picture_store.hpp"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/bmp.hpp"
@@ -76,6 +78,71 @@ std::string load_pictures(PictureStore& store, const std::string& folder) {
 
 void copy_whole(Surface& dest, const Surface& picture) {
     bit_blt(dest, 0, 0, picture.width(), picture.height(), picture, 0, 0, Rop::srccopy);
+}
+
+namespace {
+
+// Changes are gathered in square tiles: a tick moves a few drops here and there, and tiles keep
+// those apart where one bounding box would take in most of the well.
+constexpr int tile = 16;
+
+}  // namespace
+
+std::vector<Rect> copy_changes(Surface& dest, const Surface& picture) {
+    const int width = std::min(dest.width(), picture.width()), height = std::min(dest.height(), picture.height());
+    if (width <= 0 || height <= 0) return {};
+    if (dest.bitmap.depth() != 32 || picture.bitmap.depth() != 32) {
+        copy_whole(dest, picture);
+        return {Rect{0, 0, width, height}};
+    }
+    const int columns = (width + tile - 1) / tile;
+    std::vector<Rect> changed;
+    std::vector<Rect> band_rects;  // the previous band's rectangles, still open for growing down
+    std::vector<bool> dirty(std::size_t(columns), false);
+    for (int band_top = 0; band_top < height; band_top += tile) {
+        const int band_bottom = std::min(band_top + tile, height);
+        std::fill(dirty.begin(), dirty.end(), false);
+        bool any = false;
+        for (int y = band_top; y < band_bottom; ++y) {
+            const std::uint32_t* from = picture.bitmap.rgb_row(y);
+            std::uint32_t* to = dest.bitmap.rgb_row(y);
+            if (std::memcmp(from, to, std::size_t(width) * 4) == 0) continue;
+            for (int t = 0; t < columns; ++t) {
+                const int left = t * tile, n = std::min(tile, width - left);
+                if (std::memcmp(from + left, to + left, std::size_t(n) * 4) == 0) continue;
+                std::memcpy(to + left, from + left, std::size_t(n) * 4);
+                dirty[std::size_t(t)] = true;
+                any = true;
+            }
+        }
+        // Runs of dirty tiles become rectangles; one that spans the same columns as a rectangle
+        // of the band above extends that one down instead.
+        std::vector<Rect> rects;
+        if (any) {
+            for (int t = 0; t < columns;) {
+                if (!dirty[std::size_t(t)]) {
+                    ++t;
+                    continue;
+                }
+                int end = t;
+                while (end < columns && dirty[std::size_t(end)]) ++end;
+                rects.push_back(Rect{t * tile, band_top, std::min(end * tile, width), band_bottom});
+                t = end;
+            }
+        }
+        for (const Rect& above : band_rects) {
+            auto below = std::find_if(rects.begin(), rects.end(), [&](const Rect& r) {
+                return r.left == above.left && r.right == above.right;
+            });
+            if (below != rects.end())
+                below->top = above.top;
+            else
+                changed.push_back(above);
+        }
+        band_rects = std::move(rects);
+    }
+    changed.insert(changed.end(), band_rects.begin(), band_rects.end());
+    return changed;
 }
 
 }  // namespace kelvora

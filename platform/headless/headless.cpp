@@ -52,6 +52,12 @@ bool HeadlessPlatform::deliver_next(double limit) {
     }
 }
 
+void HeadlessPlatform::refresh() {
+    ++refresh_count_;
+    refreshed_.clear();
+    if (picture_) refreshed_.push_back(Rect{0, 0, picture_->width(), picture_->height()});
+}
+
 void HeadlessPlatform::set_interval(int milliseconds) {
     interval_ms_ = milliseconds;
     next_tick_ = now_ + milliseconds / 1000.0;

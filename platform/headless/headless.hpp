@@ -36,7 +36,11 @@ public:
     // Window
     void set_picture(const Bitmap* work_image) override { picture_ = work_image; }
     void show() override { shown_ = true; }
-    void refresh() override { ++refresh_count_; }
+    void refresh() override;
+    void refresh(const std::vector<Rect>& changed) override {
+        ++refresh_count_;
+        refreshed_ = changed;
+    }
     void show_error(const std::string& message) override { errors_.push_back(message); }
     // Records the status and throws ProgramEnded, so that a test's program stops where the real
     // one would exit.
@@ -56,6 +60,8 @@ public:
     const Bitmap* picture() const { return picture_; }
     bool shown() const { return shown_; }
     int refresh_count() const { return refresh_count_; }
+    // The parts the last refresh put on the screen (the whole picture for a plain refresh).
+    const std::vector<Rect>& refreshed() const { return refreshed_; }
     const std::vector<std::string>& errors() const { return errors_; }
     bool ended() const { return ended_; }
     int exit_status() const { return exit_status_; }
@@ -75,6 +81,7 @@ private:
     const Bitmap* picture_ = nullptr;
     bool shown_ = false;
     int refresh_count_ = 0;
+    std::vector<Rect> refreshed_;
     std::vector<std::string> errors_;
     bool ended_ = false;
     int exit_status_ = 0;
