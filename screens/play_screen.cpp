@@ -80,7 +80,7 @@ private:
 };
 
 void draw_background(App& app) {
-    const Surface& back = app.pictures.back_image;
+    const Surface& back = app.pictures.back_image_rgb;
     copy_whole(app.pictures.buffer, back);
 }
 
