@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <utility>
 
 #include "platform/bmp.hpp"
 
@@ -72,13 +71,8 @@ std::string load_pictures(PictureStore& store, const std::string& folder) {
                    " bits, expected " + std::to_string(file.depth);
         *surfaces[i] = Surface{std::move(bitmap)};
     }
-    for (auto [rgb, picture] : {std::pair{&store.open_image_rgb, &store.open_image},
-                                std::pair{&store.option_image_rgb, &store.option_image},
-                                std::pair{&store.rank_image_rgb, &store.rank_image},
-                                std::pair{&store.back_image_rgb, &store.back_image}}) {
-        *rgb = Surface{Bitmap::rgb(picture->width(), picture->height())};
-        copy_whole(*rgb, *picture);
-    }
+    store.back_image_rgb = Surface{Bitmap::rgb(store.back_image.width(), store.back_image.height())};
+    copy_whole(store.back_image_rgb, store.back_image);
     store.buffer = Surface{Bitmap::rgb(buffer_size, buffer_size)};
     store.work_image = Surface{Bitmap::rgb(work_image_size, work_image_size)};
     return "";

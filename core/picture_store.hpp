@@ -32,11 +32,8 @@ struct PictureStore {
     Surface buffer;      // 500 x 500, 32 bits
     Surface work_image;  // 501 x 501, 32 bits
 
-    // The four screen backgrounds once more in 32 bits, made by load_pictures: every tick's
-    // composition starts with one, and 32-bit pixels copy without a colour-table look-up.
-    Surface open_image_rgb;
-    Surface option_image_rgb;
-    Surface rank_image_rgb;
+    // back_image once more in 32 bits, made by load_pictures: every tick of a game starts its
+    // composition with it, and 32-bit pixels copy without a colour-table look-up.
     Surface back_image_rgb;
 };
 

@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -308,6 +309,9 @@ void MidiTune::run_recorder() {
             synth_ = nullptr;
             lock.unlock();
             delete_fluid_synth(synth);
+            // The soundfont's samples, and the recording given up for this one, go back to the
+            // system rather than stay with the allocator.
+            ::malloc_trim(0);
             lock.lock();
             continue;
         }
