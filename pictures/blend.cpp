@@ -10,20 +10,22 @@ namespace kelvora {
 namespace {
 
 constexpr Colour flood_colour{255, 0, 0};
+constexpr int strip_pixels = 16384;  // 64 KB per colour copy
 
-// s + ((d - s) * alpha) / 256 for the three colour bytes of every pixel; C++ division truncates
-// towards zero, so a difference of -1 at alpha 128 leaves s.
-void mix_pixels(Bitmap& destination, const Bitmap& source, int alpha) {
-    const std::size_t count = std::size_t(destination.width()) * destination.height();
-    std::uint32_t* d = destination.rgb_row(0);
-    const std::uint32_t* s = source.rgb_row(0);
+// s + ((d - s) * alpha) / 256 for every byte of the pixels (the unused top byte stays 0), the
+// division truncating towards zero: a difference of -1 at alpha 128 leaves s. Truncation is
+// the magnitude's floor with the sign put back, which keeps the products within 16 bits
+// (255 * 256) for the vector unit.
+void mix_pixels(Bitmap& destination, const Bitmap& source, int rows, int alpha) {
+    const std::size_t count = std::size_t(destination.width()) * rows * 4;
+    auto* d = reinterpret_cast<std::uint8_t*>(destination.rgb_row(0));
+    const auto* s = reinterpret_cast<const std::uint8_t*>(source.rgb_row(0));
+    const auto weight = std::uint16_t(alpha);
     for (std::size_t i = 0; i < count; ++i) {
-        std::uint32_t out = 0;
-        for (int shift = 0; shift <= 16; shift += 8) {
-            const int db = int((d[i] >> shift) & 0xFF), sb = int((s[i] >> shift) & 0xFF);
-            out |= std::uint32_t(sb + ((db - sb) * alpha) / 256) << shift;
-        }
-        d[i] = out;
+        const std::uint16_t dv = d[i], sv = s[i];
+        const auto up = std::uint16_t(std::uint16_t((dv - sv) * weight) >> 8);
+        const auto down = std::uint16_t(std::uint16_t((sv - dv) * weight) >> 8);
+        d[i] = std::uint8_t(dv >= sv ? sv + up : sv - down);
     }
 }
 
@@ -39,38 +41,54 @@ void blend_rect(Surface& dest, int x, int y, int width, int height, Surface& sou
     // Out of range, a byte would spill into its neighbour; the nearest weight is meant.
     alpha = std::clamp(alpha, 0, 256);
 
-    // Colour copies of both rectangles. The source copy starts as the destination's, so a part of
-    // the rectangle that the source does not cover blends to the destination unchanged.
-    Surface colour{Bitmap::rgb(width, height)};
-    bit_blt(colour, 0, 0, width, height, dest, x, y, Rop::srccopy);
-    Surface source_copy{colour.bitmap};
-    bit_blt(source_copy, 0, 0, width, height, source, source_x, source_y, Rop::srccopy);
-
-    // The mask: 1 keeps the destination. It starts all background, for the same uncovered parts.
-    Surface mask{Bitmap::mono(width, height)};
-    fill_mask(mask.bitmap, 1);
-    if (key.plain) {
-        const Colour old_background = source.background;
-        source.background = key.colour;  // colour -> 1 bit: exactly the key's pixels become 1
-        bit_blt(mask, 0, 0, width, height, source, source_x, source_y, Rop::srccopy);
-        source.background = old_background;
-    } else {
-        border_mask(mask, source, source_x, source_y, width, height);
+    // The mask: 1 keeps the destination. A border mask needs the whole rectangle at once; a plain
+    // one is made strip by strip. Pixels the source does not cover stay background.
+    Surface whole_mask;
+    if (!key.plain) {
+        whole_mask.bitmap = Bitmap::mono(width, height);
+        fill_mask(whole_mask.bitmap, 1);
+        border_mask(whole_mask, source, source_x, source_y, width, height);
     }
 
-    mix_pixels(colour.bitmap, source_copy.bitmap, alpha);
+    // Every step works pixel by pixel, so the rectangle is done in strips of rows whose scratch
+    // copies stay small and warm in the cache instead of being made afresh at full size.
+    const int strip = std::clamp(strip_pixels / width, 1, height);
+    Surface colour{Bitmap::rgb(width, strip)};
+    Surface source_copy{Bitmap::rgb(width, strip)};
+    Surface mask{key.plain ? Bitmap::mono(width, strip) : Bitmap{}};
+    colour.background = black;  // mask 1 -> black, 0 -> white: background pixels of the blend go
+    colour.text_colour = white; // black and the others keep their colour
 
-    // Background pixels of the blend become black: mask 1 -> background black, 0 -> text white.
-    colour.background = black;
-    colour.text_colour = white;
-    bit_blt(colour, 0, 0, width, height, mask, 0, 0, Rop::srcand);
-
-    // Mask 1 -> white keeps the destination, 0 -> black clears it for the blend ORed in after.
     const Colour old_background = dest.background, old_text = dest.text_colour;
-    dest.background = white;
-    dest.text_colour = black;
-    bit_blt(dest, x, y, width, height, mask, 0, 0, Rop::srcand);
-    bit_blt(dest, x, y, width, height, colour, 0, 0, Rop::srcpaint);
+    for (int top = 0; top < height; top += strip) {
+        const int rows = std::min(strip, height - top);
+        // Colour copies of both rectangles. The source copy starts as the destination's, so a
+        // part that the source does not cover blends to the destination unchanged.
+        bit_blt(colour, 0, 0, width, rows, dest, x, y + top, Rop::srccopy);
+        const bool covered = source_x >= 0 && source_y + top >= 0 && source_x + width <= source.width() &&
+                             source_y + top + rows <= source.height();
+        if (!covered) bit_blt(source_copy, 0, 0, width, rows, colour, 0, 0, Rop::srccopy);
+        bit_blt(source_copy, 0, 0, width, rows, source, source_x, source_y + top, Rop::srccopy);
+
+        if (key.plain) {
+            if (!covered) fill_mask(mask.bitmap, 1);
+            const Colour source_background = source.background;
+            source.background = key.colour;  // colour -> 1 bit: exactly the key's pixels become 1
+            bit_blt(mask, 0, 0, width, rows, source, source_x, source_y + top, Rop::srccopy);
+            source.background = source_background;
+        }
+        const Surface& strip_mask = key.plain ? mask : whole_mask;
+        const int mask_top = key.plain ? 0 : top;
+
+        mix_pixels(colour.bitmap, source_copy.bitmap, rows, alpha);
+        bit_blt(colour, 0, 0, width, rows, strip_mask, 0, mask_top, Rop::srcand);
+
+        // Mask 1 -> white keeps the destination, 0 -> black clears it for the blend ORed in.
+        dest.background = white;
+        dest.text_colour = black;
+        bit_blt(dest, x, y + top, width, rows, strip_mask, 0, mask_top, Rop::srcand);
+        bit_blt(dest, x, y + top, width, rows, colour, 0, 0, Rop::srcpaint);
+    }
     dest.background = old_background;
     dest.text_colour = old_text;
 }

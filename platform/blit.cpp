@@ -54,6 +54,11 @@ void Converter::row32(int sy, int sx, int n, std::uint32_t* out) const {
     if (src_.depth() == 32) {
         const std::uint32_t* in = src_.rgb_row(sy) + sx;
         for (int i = 0; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
+    } else if (src_.depth() == 1) {
+        // Masks are most of what is converted from 1 bit: a select, which vectorises.
+        const std::uint8_t* in = src_.index_row(sy) + sx;
+        const std::uint32_t zero = to_rgb_[0], one = to_rgb_[1];
+        for (int i = 0; i < n; ++i) out[i] = in[i] ? one : zero;
     } else if (src_.depth() == 8 && !rgb_table_) {
         const std::uint8_t* in = src_.index_row(sy) + sx;
         const Palette& table = src_.palette();
