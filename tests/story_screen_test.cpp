@@ -154,34 +154,19 @@ TEST_F(StoryScreen, RunsItsStepsBandByBandAndReturnsToTheTitle) {
     EXPECT_TRUE(test->sound.tune_playing());
 }
 
-TEST_F(StoryScreen, EscOrTheBackCommandLeavesAtOnce) {
-    for (bool by_menu : {false, true}) {
-        SCOPED_TRACE(by_menu ? "back command" : "Esc");
-        if (by_menu) {
-            moments.clear();
-            state.title_choice = 1;
-            test->platform.press_at(test->platform.clock_seconds() + 0.01, MouseButton::left, 250, 398);
-            test->platform.run_for(10);
-        } else {
-            test->platform.run_for(26);  // into step 10, with the title tune playing
-        }
-        ASSERT_FALSE(moments.empty());
-        const double left = test->platform.clock_seconds();
-        if (by_menu)
-            test->platform.menu_at(left, MenuCommand::form_back);
-        else
-            test->platform.key_down_at(left, 27);
-        const std::size_t shown = moments.size();
-        // Out 1.05 s and in 1.1 s, then the title.
-        test->platform.run_for(2.2);
-        EXPECT_EQ(state.screen_state, screen::title);
-        EXPECT_EQ(moments.size(), shown);
-        EXPECT_EQ(test->sound.calls.back(), "play");
-        EXPECT_EQ(test->sound.calls[test->sound.calls.size() - 2], "open kelvora1.mid");
-        test->platform.run_for(5);
-        EXPECT_EQ(moments.size(), shown);
-        EXPECT_EQ(state.screen_state, screen::title);
-    }
+TEST_F(StoryScreen, EscLeavesAtOnce) {
+    test->platform.run_for(23);  // into step 10, with the title tune playing
+    ASSERT_EQ(state.story_step, 10);
+    const std::size_t shown = moments.size();
+    test->platform.key_down_at(test->platform.clock_seconds(), 27);
+    // Out 1.05 s and in 1.1 s, then the title with its tune; no story tick follows.
+    test->platform.run_for(2.2);
+    EXPECT_EQ(state.screen_state, screen::title);
+    EXPECT_EQ(test->sound.calls.back(), "play");
+    EXPECT_EQ(test->sound.calls[test->sound.calls.size() - 2], "open kelvora1.mid");
+    test->platform.run_for(5);
+    EXPECT_EQ(moments.size(), shown);
+    EXPECT_EQ(state.screen_state, screen::title);
 }
 
 }  // namespace
