@@ -56,10 +56,14 @@ void blend_rect(Surface& dest, int x, int y, int width, int height, Surface& sou
     Surface colour{Bitmap::rgb(width, strip)};
     Surface source_copy{Bitmap::rgb(width, strip)};
     Surface mask{key.plain ? Bitmap::mono(width, strip) : Bitmap{}};
-    colour.background = black;  // mask 1 -> black, 0 -> white: background pixels of the blend go
-    colour.text_colour = white; // black and the others keep their colour
-
+    // ANDed with the mask, the blend keeps its colour where the mask is 0 (white) and turns black
+    // where it is 1 (black). On the destination the mask's 1 is white and keeps what is there,
+    // its 0 black, clearing the pixel for the blend that is ORed in after.
+    colour.background = black;
+    colour.text_colour = white;
     const Colour old_background = dest.background, old_text = dest.text_colour;
+    dest.background = white;
+    dest.text_colour = black;
     for (int top = 0; top < height; top += strip) {
         const int rows = std::min(strip, height - top);
         // Colour copies of both rectangles. The source copy starts as the destination's, so a
@@ -82,10 +86,6 @@ void blend_rect(Surface& dest, int x, int y, int width, int height, Surface& sou
 
         mix_pixels(colour.bitmap, source_copy.bitmap, rows, alpha);
         bit_blt(colour, 0, 0, width, rows, strip_mask, 0, mask_top, Rop::srcand);
-
-        // Mask 1 -> white keeps the destination, 0 -> black clears it for the blend ORed in.
-        dest.background = white;
-        dest.text_colour = black;
         bit_blt(dest, x, y + top, width, rows, strip_mask, 0, mask_top, Rop::srcand);
         bit_blt(dest, x, y + top, width, rows, colour, 0, 0, Rop::srcpaint);
     }

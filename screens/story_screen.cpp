@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 #include "game/play_input.hpp"
 #include "pictures/blend.hpp"
@@ -30,17 +31,29 @@ struct StoryStep {
 // Steps 7, 13 and 21 do not exist; the bands of steps 8, 14 and 22 are two lines high.
 constexpr StoryStep no_step{-1, -1, nullptr};
 constexpr StoryStep story_steps[] = {
-    no_step,                                                  // 0
-    {-1, 73, nullptr},  {-1, 93, nullptr},  {-1, 113, nullptr},  // 1 to 3
-    {-1, 133, nullptr}, {-1, 153, nullptr}, {-1, 173, nullptr},  // 4 to 6
-    no_step,            {-1, 213, nullptr}, {-1, 241, nullptr},  // 7 to 9
-    {1, -1, nullptr},                                         // 10: the middle picture fades in
-    {2, 261, nullptr},  {2, 281, nullptr},                    // 11, 12
-    no_step,            {2, 321, nullptr},  {2, 341, nullptr},   // 13 to 15
-    {3, -1, "kelvora2.mid"},                                  // 16: the side pictures fade in
-    {4, 361, nullptr},  {4, 381, nullptr},                    // 17, 18
-    {-1, 409, nullptr}, {-1, 429, nullptr},                   // 19, 20
-    no_step,            {-1, 469, nullptr},                   // 21, 22
+    no_step,                     // 0
+    {-1, 73, nullptr},           // 1
+    {-1, 93, nullptr},           // 2
+    {-1, 113, nullptr},          // 3
+    {-1, 133, nullptr},          // 4
+    {-1, 153, nullptr},          // 5
+    {-1, 173, nullptr},          // 6
+    no_step,                     // 7
+    {-1, 213, nullptr},          // 8
+    {-1, 241, nullptr},          // 9
+    {1, -1, nullptr},            // 10: the middle of the picture fades in, the title tune starts
+    {2, 261, nullptr},           // 11
+    {2, 281, nullptr},           // 12
+    no_step,                     // 13
+    {2, 321, nullptr},           // 14
+    {2, 341, nullptr},           // 15
+    {3, -1, "kelvora2.mid"},     // 16: the side parts fade in
+    {4, 361, nullptr},           // 17: the whole picture from here on
+    {4, 381, nullptr},           // 18
+    {-1, 409, nullptr},          // 19
+    {-1, 429, nullptr},          // 20
+    no_step,                     // 21
+    {-1, 469, nullptr},          // 22
 };
 
 // The four side parts of phase 3: destination rectangle and where they come from.
