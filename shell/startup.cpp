@@ -7,9 +7,9 @@
 #include "core/program_end.hpp"
 #include "core/sound.hpp"
 #include "game/game_setup.hpp"
-#include "pictures/fade.hpp"
 #include "ranking/rank_file.hpp"
 #include "screens/compositor.hpp"
+#include "shell/opening.hpp"
 #include "shell/option_help.hpp"
 
 namespace kelvora {
@@ -42,13 +42,6 @@ constexpr std::array<RankingFile, 4> ranking_files{{
 bool file_exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(path, error);
-}
-
-// Stands where the opening animation will play: the title picture put into buffer and faded in.
-void show_title_picture(App& app) {
-    Surface& open_image = app.pictures.open_image;
-    copy_whole(app.pictures.buffer, open_image);
-    fade_screen(app, 1);
 }
 
 }  // namespace
@@ -146,8 +139,8 @@ void start_up(App& app, std::uint32_t random_seed) {
     // 11. The window.
     app.platform.window.show();
 
-    // 12. The title picture, faded in.
-    show_title_picture(app);
+    // 12. The opening, which ends with the title picture faded in.
+    play_opening(app);
 
     // 13. The title screen with its music.
     state.screen_state = screen::title;

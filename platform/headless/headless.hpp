@@ -36,7 +36,10 @@ public:
     // Window
     void set_picture(const Bitmap* work_image) override { picture_ = work_image; }
     void show() override { shown_ = true; }
-    void refresh() override { ++refresh_count_; }
+    void refresh() override {
+        ++refresh_count_;
+        if (on_refresh) on_refresh();
+    }
     void show_error(const std::string& message) override { errors_.push_back(message); }
     // Records the status and throws ProgramEnded, so that a test's program stops where the real
     // one would exit.
@@ -51,6 +54,9 @@ public:
     void menu_at(double time, MenuCommand command);
     // Runs events (and ticks) for `seconds` of virtual time.
     void run_for(double seconds) { run_events_until(now_ + seconds); }
+
+    // Called on every refresh, so a test can look at each frame the moment it is shown.
+    std::function<void()> on_refresh;
 
     // What the game did
     const Bitmap* picture() const { return picture_; }

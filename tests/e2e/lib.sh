@@ -38,7 +38,7 @@ e2e_cleanup() {
 e2e_setup() {
     local source_dir="$1"
     [[ -x "$source_dir/kelvora" ]] || e2e_fail "no program at $source_dir/kelvora"
-    for tool in Xvfb xdotool xprop import convert; do
+    for tool in Xvfb xdotool xprop import convert compare; do
         command -v "$tool" >/dev/null || e2e_fail "$tool is not installed"
     done
     trap e2e_cleanup EXIT
