@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "platform/file_read.hpp"
 
 namespace kelvora {
 namespace {
@@ -17,6 +17,9 @@ constexpr const char* soundfont_candidates[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
 };
+
+// An hour of dense MIDI is well below this; it keeps a wrong file from filling the memory.
+constexpr std::size_t max_tune_bytes = 16 * 1024 * 1024;
 
 // Sound failures are silent: fluidsynth's own messages would otherwise reach stderr.
 void silence_fluid_log() {
@@ -90,12 +93,11 @@ MidiTune::~MidiTune() {
 }
 
 bool MidiTune::open(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string bytes, error;
+    if (!read_file(path, max_tune_bytes, bytes, error)) {
         close();
         return false;
     }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return open_bytes(bytes);
 }
 
