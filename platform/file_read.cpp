@@ -23,7 +23,8 @@ bool read_regular(const std::string& path, std::size_t max_bytes, Longer longer,
                   std::string& error) {
     bytes.clear();
     error.clear();
-    // Without O_NONBLOCK opening a FIFO waits for a writer, for ever if none comes.
+    // Changed: without O_NONBLOCK opening a FIFO waits for a writer, for ever if none comes;
+    // anything but a regular file is refused like a damaged file of its kind.
     int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return fail(error, errno == ENXIO ? "not a regular file" : std::strerror(errno));
     struct Closer {

@@ -83,8 +83,8 @@ private:
     std::size_t pos_ = 0;
 };
 
-// The one temporary file of a rank file. A save killed half-way leaves it behind, and the
-// next save takes it over, so strays never pile up.
+// Changed: the one temporary file of a rank file. A save killed half-way leaves it behind,
+// and the next save takes it over, so strays never pile up.
 constexpr const char* temp_suffix = ".new";
 
 struct FileHandle {
@@ -246,25 +246,26 @@ std::string make_password(std::int32_t score) {
 
 bool save_rank_file(const std::string& path, const rank_table& table, std::string& error) {
     const std::string data = encode(table);
-    // A rank file that is a link stays one: the file it names is the one written.
+    // Changed: a rank file that is a link stays one: the file it names is the one written.
     std::string target;
     if (!follow_links(path, target, error)) return false;
 
-    // An existing file must be one that could be written in place: a read-only rank file is
-    // reported rather than replaced behind its owner's back.
+    // Changed: an existing file must be one that could be written in place: a read-only rank
+    // file is reported rather than replaced behind its owner's back.
     const FileHandle old{::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
     if (old.fd < 0 && errno != ENOENT) return fail(error, "cannot write " + path, errno);
     struct stat old_info {};
     if (old.fd >= 0 && ::fstat(old.fd, &old_info) != 0) return fail(error, "cannot write " + path, errno);
     if (old.fd >= 0 && !S_ISREG(old_info.st_mode)) return fail(error, "cannot write " + path, ENXIO);
 
-    // The record goes to a new file beside the old one, reaches the disk, and then replaces the
-    // old file in one rename, so a crash mid-write never leaves a damaged rank file behind.
+    // Changed: the record goes to a new file beside the old one, reaches the disk, and then
+    // replaces the old file in one rename, so a crash mid-write never leaves a damaged rank file.
     const std::string temp = target + temp_suffix;
     const FileHandle out{open_temp(temp)};
     if (out.fd < 0) {
         if (old.fd < 0) return fail(error, "cannot create a file in " + folder_of(target), errno);
-        // A folder that takes no new file may still hold a rank file that can be written.
+        // Changed: a folder that takes no new file may still hold a rank file that can be
+        // written; it is written in place.
         return write_in_place(old.fd, path, data, error);
     }
     mode_t mode;
@@ -304,8 +305,8 @@ bool load_rank_file(const std::string& path, const rank_table& defaults, rank_ta
         return false;
     }
 
-    // A file that ends early or whose byte counts run past its end keeps every field it holds
-    // whole; the rest come from the ranking's default table.
+    // Changed: a file that ends early or whose byte counts run past its end keeps every field
+    // it holds whole; the rest come from the ranking's default table.
     table = defaults;
     RecordReader reader(bytes);
     for (auto& s : table.score) reader.read_i32(s);
