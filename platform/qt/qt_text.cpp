@@ -1,8 +1,10 @@
 #include "platform/qt/qt_text.hpp"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
-#include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QString>
@@ -49,7 +51,34 @@ void set_alpha(Bitmap& bitmap, int left, int top, int right, int bottom, bool op
     }
 }
 
+int cell_height(QFont& qfont, int pixel_size) {
+    qfont.setPixelSize(pixel_size);
+    const QFontMetrics metrics(qfont);
+    return metrics.ascent() + metrics.descent();
+}
+
+// The largest pixel size whose cell is no taller than `height`, guessed from the face's
+// proportions at a large size and then stepped to the exact answer.
+int pixel_size_for(QFont qfont, int height) {
+    constexpr int probe = 200;
+    int size = std::max(1, height * probe / std::max(1, cell_height(qfont, probe)));
+    while (size > 1 && cell_height(qfont, size) > height) --size;
+    while (cell_height(qfont, size + 1) <= height) ++size;
+    return size;
+}
+
 }  // namespace
+
+QFont game_qfont(const Font& font) {
+    QFont qfont(QString::fromLatin1(font.charset == 0 ? panel_font_family : game_font_family));
+    qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    // Only the GUI thread draws text; the sizes are worked out once per font.
+    static std::map<std::pair<int, int>, int> pixel_sizes;
+    auto [at, inserted] = pixel_sizes.try_emplace({font.height, font.charset}, 0);
+    if (inserted) at->second = pixel_size_for(qfont, std::max(font.height, 1));
+    qfont.setPixelSize(at->second);
+    return qfont;
+}
 
 void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect& rect, unsigned format,
                   std::string_view utf8) {
@@ -65,10 +94,7 @@ void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect&
         QImage image(reinterpret_cast<uchar*>(bitmap.rgb_row(0)), bitmap.width(), bitmap.height(),
                      qsizetype(bitmap.width()) * 4, QImage::Format_RGB32);
         QPainter painter(&image);
-        QFont qfont(QString::fromLatin1(game_font_family));
-        qfont.setPixelSize(font.height);
-        qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
-        painter.setFont(qfont);
+        painter.setFont(game_qfont(font));
         painter.setPen(QColor(colour.r, colour.g, colour.b));
         QRect box(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
         painter.setClipRect(box);
