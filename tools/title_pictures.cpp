@@ -113,12 +113,19 @@ QImage paint_icon() {
 
 }  // namespace
 
-std::vector<Picture> make_title_pictures() {
+std::vector<Picture> make_title_pictures(const std::vector<Picture>& other_pictures) {
     std::vector<Picture> out;
     const QImage title = paint_title(false);
-    out.push_back({"open_image.bmp", quantise(title, {.dither = true, .colour_cube = true})});
-    const QImage lit = paint_title(true).copy(menu_strip);
-    out.push_back({"open_image2.bmp", quantise(lit, {.dither = true})});
+    Bitmap lit = quantise(paint_title(true).copy(menu_strip), {.dither = true});
+
+    // Every fade shows its screen in the first 216 colours of the title's table: fit them to
+    // every screen that is faded, then give the title the rest of its table for itself.
+    std::vector<Picture> pictures = other_pictures;
+    pictures.push_back({"open_image2.bmp", lit});
+    const std::vector<Colour> fade_colours = fit_fade_colours(faded_screens(screen_pictures(pictures, title)));
+
+    out.push_back({"open_image.bmp", quantise(title, {.dither = true, .leading = fade_colours})});
+    out.push_back({"open_image2.bmp", std::move(lit)});
     out.push_back({"icon.bmp", quantise(paint_icon())});
     return out;
 }

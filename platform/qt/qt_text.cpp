@@ -1,6 +1,8 @@
 #include "platform/qt/qt_text.hpp"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include <QFont>
 #include <QFontMetrics>
@@ -50,7 +52,34 @@ void set_alpha(Bitmap& bitmap, int left, int top, int right, int bottom, bool op
     }
 }
 
+int cell_height(QFont& qfont, int pixel_size) {
+    qfont.setPixelSize(pixel_size);
+    const QFontMetrics metrics(qfont);
+    return metrics.ascent() + metrics.descent();
+}
+
+// The largest pixel size whose cell is no taller than `height`, guessed from the face's
+// proportions at a large size and then stepped to the exact answer.
+int pixel_size_for(QFont qfont, int height) {
+    constexpr int probe = 200;
+    int size = std::max(1, height * probe / std::max(1, cell_height(qfont, probe)));
+    while (size > 1 && cell_height(qfont, size) > height) --size;
+    while (cell_height(qfont, size + 1) <= height) ++size;
+    return size;
+}
+
 }  // namespace
+
+QFont game_qfont(const Font& font) {
+    QFont qfont(QString::fromLatin1(font.charset == 0 ? panel_font_family : game_font_family));
+    qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    // Only the GUI thread draws text; the sizes are worked out once per font.
+    static std::map<std::pair<int, int>, int> pixel_sizes;
+    auto [at, inserted] = pixel_sizes.try_emplace({font.height, font.charset}, 0);
+    if (inserted) at->second = pixel_size_for(qfont, std::max(font.height, 1));
+    qfont.setPixelSize(at->second);
+    return qfont;
+}
 
 void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect& rect, unsigned format,
                   std::string_view utf8) {
@@ -60,9 +89,7 @@ void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect&
     int right = std::min(rect.right, bitmap.width()), bottom = std::min(rect.bottom, bitmap.height());
     if (left >= right || top >= bottom) return;
 
-    QFont qfont(QString::fromLatin1(game_font_family));
-    qfont.setPixelSize(font.height);
-    qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    const QFont qfont = game_qfont(font);
     const QRect box(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     const int flags = qt_alignment(format);
     const QString text = with_line_feeds(utf8);
