@@ -22,9 +22,7 @@ std::size_t skip_utf8_character(const unsigned char* p, std::size_t left) {
 }
 
 std::size_t skip_cp932_character(const unsigned char* p, std::size_t left) {
-    const bool lead = (p[0] >= 0x81 && p[0] <= 0x9F) || (p[0] >= 0xE0 && p[0] <= 0xFC);
-    const bool trail = left >= 2 && p[1] >= 0x40 && p[1] <= 0xFC && p[1] != 0x7F;
-    return lead && trail ? 2 : 1;
+    return cp932_character_length({reinterpret_cast<const char*>(p), left});
 }
 
 std::string convert(std::string_view input, const char* to, const char* from, SkipRule skip) {
@@ -67,6 +65,14 @@ std::string convert(std::string_view input, const char* to, const char* from, Sk
 }
 
 }  // namespace
+
+std::size_t cp932_character_length(std::string_view text) {
+    const auto first = static_cast<unsigned char>(text[0]);
+    const bool lead = (first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xFC);
+    if (!lead || text.size() < 2) return 1;
+    const auto second = static_cast<unsigned char>(text[1]);
+    return second >= 0x40 && second <= 0xFC && second != 0x7F ? 2 : 1;
+}
 
 std::string utf8_to_cp932(std::string_view utf8) { return convert(utf8, "CP932", "UTF-8", skip_utf8_character); }
 

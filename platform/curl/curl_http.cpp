@@ -45,7 +45,7 @@ std::optional<std::string> CurlHttp::get(const std::string& url) {
                curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
-               curl_easy_setopt(e, CURLOPT_MAXREDIRS, 5L) == CURLE_OK &&
+               curl_easy_setopt(e, CURLOPT_MAXREDIRS, limits_.max_redirects) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, limits_.connect_timeout_ms) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, limits_.total_timeout_ms) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(limits_.max_body_bytes)) == CURLE_OK &&
@@ -54,6 +54,8 @@ std::optional<std::string> CurlHttp::get(const std::string& url) {
                curl_easy_setopt(e, CURLOPT_USERAGENT, "Kelvora") == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, append_body) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_WRITEDATA, &body) == CURLE_OK;
+    // The cookie engine stays off (no CURLOPT_COOKIEFILE) and every GET has a fresh handle, so
+    // a cookie set by the server, even on a redirect, is never sent back.
     if (!set) return std::nullopt;
     if (curl_easy_perform(e) != CURLE_OK) return std::nullopt;
     return std::move(body.bytes);

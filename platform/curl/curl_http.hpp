@@ -9,18 +9,20 @@
 
 namespace kelvora {
 
-// The game waits for the reply, so every transfer is bounded in time and size.
+// The game waits for the reply, so every transfer is bounded in time and size. The defaults are
+// the limits the game runs with.
 struct HttpLimits {
-    long connect_timeout_ms = 5000;
-    long total_timeout_ms = 10000;
+    long connect_timeout_ms = 3000;
+    long total_timeout_ms = 5000;
     std::size_t max_body_bytes = 1 << 20;
+    long max_redirects = 3;
 };
 
 class CurlHttp : public HttpClient {
 public:
     explicit CurlHttp(HttpLimits limits = {});
-    // One GET over http or https; the body whatever the status, or nothing when the transfer
-    // fails, takes too long or brings more than the limit.
+    // One GET over http or https (redirects too); the body whatever the status, or nothing when
+    // the transfer fails, takes too long or brings more than the limit. No cookies are kept.
     std::optional<std::string> get(const std::string& url) override;
 
 private:

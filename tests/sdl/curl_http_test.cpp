@@ -2,96 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
+
+#include "sdl/loopback_server.hpp"
 
 namespace kelvora {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A listening socket on 127.0.0.1 with a port of the system's choosing.
-int listen_on_loopback(int& port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 4) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ADD_FAILURE() << "cannot listen on the loopback address";
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
-// Answers each of `replies` connections with the next reply, recording what was asked. Every
-// wait is bounded, so a client that never comes cannot hang the test.
-class LoopbackServer {
-public:
-    explicit LoopbackServer(std::vector<std::string> replies) : replies_(std::move(replies)) {
-        fd_ = listen_on_loopback(port_);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~LoopbackServer() {
-        thread_.join();
-        if (fd_ >= 0) ::close(fd_);
-    }
-    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-    int port() const { return port_; }
-    // The requests received; safe to read once the client has its answer.
-    const std::vector<std::string>& requests() const { return requests_; }
-
-private:
-    static bool wait_readable(int fd) {
-        pollfd p{fd, POLLIN, 0};
-        return ::poll(&p, 1, 5000) == 1;
-    }
-
-    void serve() {
-        for (const std::string& reply : replies_) {
-            if (fd_ < 0 || !wait_readable(fd_)) return;
-            int client = ::accept(fd_, nullptr, nullptr);
-            if (client < 0) return;
-            std::string request;
-            char buffer[4096];
-            while (request.find("\r\n\r\n") == std::string::npos && wait_readable(client)) {
-                ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
-                if (got <= 0) break;
-                request.append(buffer, std::size_t(got));
-            }
-            requests_.push_back(request);
-            // The client may hang up early on purpose; that must not raise SIGPIPE here.
-            for (std::size_t sent = 0; sent < reply.size();) {
-                ssize_t n = ::send(client, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);
-                if (n <= 0) break;
-                sent += std::size_t(n);
-            }
-            ::close(client);
-        }
-    }
-
-    std::vector<std::string> replies_;
-    std::vector<std::string> requests_;
-    int fd_ = -1;
-    int port_ = 0;
-    std::thread thread_;
-};
-
-std::string reply(const std::string& status, const std::string& body, bool with_length = true) {
-    std::string head = "HTTP/1.1 " + status + "\r\nConnection: close\r\n";
-    if (with_length) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    return head + "\r\n" + body;
-}
+using testing::listen_on_loopback;
+using testing::LoopbackServer;
+using testing::reply;
 
 class CurlHttpTest : public ::testing::Test {
 protected:
@@ -147,6 +72,38 @@ TEST_F(CurlHttpTest, RefusedConnectionsAndOtherProtocolsFail) {
     EXPECT_EQ(http.get(server.url("/")), std::nullopt) << "a redirect to a file is not followed";
     // The server's second reply goes to this client so that the server thread ends.
     EXPECT_EQ(http.get(server.url("/")), "second reply");
+}
+
+TEST_F(CurlHttpTest, FollowsAtMostThreeRedirectsAndSendsNoCookiesBack) {
+    auto redirect = [](const std::string& to) {
+        return "HTTP/1.1 302 Found\r\nConnection: close\r\nSet-Cookie: session=abc; Path=/\r\nLocation: " + to +
+               "\r\nContent-Length: 0\r\n\r\n";
+    };
+    CurlHttp http(quick);
+    LoopbackServer three({redirect("/1"), redirect("/2"), redirect("/3"), reply("200 OK", "arrived")});
+    EXPECT_EQ(http.get(three.url("/")), "arrived");
+    ASSERT_EQ(three.requests().size(), 4u);
+    for (const std::string& request : three.requests()) EXPECT_EQ(request.find("Cookie:"), std::string::npos) << request;
+
+    LoopbackServer four({redirect("/1"), redirect("/2"), redirect("/3"), redirect("/4"), reply("200 OK", "next")});
+    EXPECT_EQ(http.get(four.url("/")), std::nullopt);
+    EXPECT_EQ(four.requests().size(), 4u);
+    EXPECT_EQ(http.get(four.url("/")), "next") << "the fourth redirect was not followed";
+}
+
+TEST_F(CurlHttpTest, TheGamesLimitsBoundASilentServerAndALargeBody) {
+    CurlHttp http;  // as the game makes it
+    const std::size_t mebibyte = 1 << 20;
+    LoopbackServer server({reply("200 OK", std::string(mebibyte, 'x')), reply("200 OK", std::string(mebibyte + 1, 'x'), false)});
+    EXPECT_EQ(http.get(server.url("/"))->size(), mebibyte);
+    EXPECT_EQ(http.get(server.url("/")), std::nullopt);
+
+    int port = 0;
+    int fd = listen_on_loopback(port);  // accepts, and never answers
+    auto start = Clock::now();
+    EXPECT_EQ(http.get("http://127.0.0.1:" + std::to_string(port) + "/"), std::nullopt);
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 6.0);
+    ::close(fd);
 }
 
 }  // namespace

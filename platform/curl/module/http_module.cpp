@@ -1,5 +1,5 @@
 // The HTTP client as a module the program loads on its first request: libcurl brings dozens of
-// libraries that nothing needs before then.
+// libraries that nothing needs before then. It runs with the game's limits (HttpLimits' defaults).
 #include "platform/curl/curl_http.hpp"
 #include "platform/module_entry.hpp"
 
