@@ -9,13 +9,11 @@
 #include "screens/compositor.hpp"
 #include "screens/options_screen.hpp"
 #include "screens/title_screen.hpp"
+#include "shell/menu_commands.hpp"
 
 namespace kelvora {
 
 namespace {
-
-constexpr const char* help_page = "help.html";
-constexpr const char* home_page = "https://kelvora.example/";
 
 // Every pointer event first notes the field cell under the pointer, whatever the screen.
 void note_pointer_cell(GameState& state, double x, double y) {
@@ -89,16 +87,17 @@ void GameInput::menu_command(MenuCommand command) {
         form_unload(app_);
         break;
     case MenuCommand::form_back:
-        // The same as the Esc key, except on the title, where Esc would quit.
+        // The same as the Esc key, with Esc's own conditions, except on the title, where Esc
+        // would quit.
         if (app_.state.screen_state != screen::title) key_down(escape_key);
         break;
     case MenuCommand::varsion:
         break;
     case MenuCommand::open_help:
-        app_.platform.browser.open(app_.app_dir + help_page);
+        open_help(app_);
         break;
     case MenuCommand::homepage:
-        app_.platform.browser.open(home_page);
+        open_home_page(app_);
         break;
     }
 }

@@ -38,6 +38,7 @@ public:
     void show() override { shown_ = true; }
     void refresh() override { ++refresh_count_; }
     void show_error(const std::string& message) override { errors_.push_back(message); }
+    void show_message(const std::string& message) override { messages_.push_back(message); }
     // Records the status and throws ProgramEnded, so that a test's program stops where the real
     // one would exit.
     [[noreturn]] void end_program(int status) override;
@@ -57,6 +58,7 @@ public:
     bool shown() const { return shown_; }
     int refresh_count() const { return refresh_count_; }
     const std::vector<std::string>& errors() const { return errors_; }
+    const std::vector<std::string>& messages() const { return messages_; }
     bool ended() const { return ended_; }
     int exit_status() const { return exit_status_; }
     int ticks_run() const { return ticks_run_; }
@@ -76,6 +78,7 @@ private:
     bool shown_ = false;
     int refresh_count_ = 0;
     std::vector<std::string> errors_;
+    std::vector<std::string> messages_;
     bool ended_ = false;
     int exit_status_ = 0;
 };
@@ -128,10 +131,15 @@ public:
     std::vector<std::string> urls;
 };
 
+// Records every page asked for; with `failure` set, each open fails at once with that reason.
 class RecordingBrowser : public Browser {
 public:
-    void open(const std::string& target) override { opened.push_back(target); }
+    void open(const std::string& target, Failure failed) override {
+        opened.push_back(target);
+        if (failure && failed) failed(*failure);
+    }
     std::vector<std::string> opened;
+    std::optional<std::string> failure;
 };
 
 // All headless services together, ready to build an App from.

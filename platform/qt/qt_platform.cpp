@@ -117,6 +117,18 @@ void QtPlatform::show_error(const std::string& message) {
     QMessageBox::critical(parent, QStringLiteral("ケルボラ"), QString::fromStdString(message));
 }
 
+void QtPlatform::show_message(const std::string& message) {
+    std::fprintf(stderr, "kelvora: %s\n", message.c_str());
+    std::fflush(stderr);
+    // Not modal: the game goes on behind it, and the player closes it when it suits them.
+    QWidget* parent = window_->isVisible() ? window_.get() : nullptr;
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("ケルボラ"),
+                                QString::fromStdString(message), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
 void QtPlatform::end_program(int status) {
     // The game has closed its music by now. Ending here, even from inside nested event loops,
     // keeps any further handler from running.

@@ -39,6 +39,7 @@ public:
     void show() override;
     void refresh() override;
     void show_error(const std::string& message) override;
+    void show_message(const std::string& message) override;
     [[noreturn]] void end_program(int status) override;
 
     // TextRenderer
