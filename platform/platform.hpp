@@ -69,6 +69,10 @@ public:
     virtual void show_error(const std::string& message) = 0;
     // Tells the player something in a small message box that does not hold up the game.
     virtual void show_message(const std::string& message) = 0;
+    // `Versionform`: shows the version window modally over a 308 x 187 client-sized picture
+    // (32 bits) and returns once it has been closed, by a click on its picture or by any other
+    // route its frame offers. The game window takes no input meanwhile.
+    virtual void show_version(const Bitmap& background) = 0;
     // Ends the program at once with this exit status; it never returns, and no further handler
     // runs.
     [[noreturn]] virtual void end_program(int status) = 0;

@@ -10,6 +10,7 @@
 #include "screens/options_screen.hpp"
 #include "screens/title_screen.hpp"
 #include "shell/menu_commands.hpp"
+#include "shell/version_window.hpp"
 
 namespace kelvora {
 
@@ -92,6 +93,7 @@ void GameInput::menu_command(MenuCommand command) {
         if (app_.state.screen_state != screen::title) key_down(escape_key);
         break;
     case MenuCommand::varsion:
+        open_version_window(app_);
         break;
     case MenuCommand::open_help:
         open_help(app_);

@@ -16,6 +16,7 @@
 #include "platform/bmp.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_text.hpp"
+#include "platform/qt/version_window.hpp"
 
 namespace kelvora {
 
@@ -127,6 +128,14 @@ void QtPlatform::show_message(const std::string& message) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+}
+
+void QtPlatform::show_version(const Bitmap& background) {
+    // Made anew at every opening; modal and without an owner, so the game window takes no input
+    // until it is gone.
+    VersionWindow window(background);
+    window.centre_on_screen();
+    window.exec();
 }
 
 void QtPlatform::end_program(int status) {
