@@ -28,6 +28,8 @@ struct Fonts {
     Font text_font{14, 128};
     Font heading_font{25, 128};
     Font name_font{45, 128};
+    // At unload: a font of height 0 draws nothing.
+    void release() { score_font = text_font = heading_font = name_font = Font{}; }
 };
 
 // The game's pseudo-random generator: Rnd, uniform in [0, 1).

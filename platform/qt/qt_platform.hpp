@@ -39,6 +39,8 @@ public:
     void show() override;
     void refresh() override;
     void show_error(const std::string& message) override;
+    void show_message(const std::string& message) override;
+    void show_version(const Bitmap& background) override;
     [[noreturn]] void end_program(int status) override;
 
     // TextRenderer
