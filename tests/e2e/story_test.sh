@@ -67,12 +67,18 @@ above "$(mean story_step23 110 150 12 285)" "$(mean story_step10 110 150 12 285)
 
 # After step 23's five ticks the story fades out and the title comes back; the menu is left out
 # of the comparison, as the title returns with no entry highlighted until the pointer moves.
-at 56.0; shot back_to_title
+# A loaded machine runs the ticks late, so look again for a while before giving up.
 above_menu() { convert "$shots/$1.png" -crop "500x370+0+${menu_height}" +repage "$E2E_TMP/$1.crop.png"; }
 above_menu title
-above_menu back_to_title
-difference="$(compare -metric RMSE "$E2E_TMP/title.crop.png" "$E2E_TMP/back_to_title.crop.png" null: 2>&1 |
-    sed 's/.*(\(.*\))/\1/')"
+at 56.0
+for ((try = 0; try < 30; try++)); do
+    shot back_to_title
+    above_menu back_to_title
+    difference="$(compare -metric RMSE "$E2E_TMP/title.crop.png" "$E2E_TMP/back_to_title.crop.png" null: 2>&1 |
+        sed 's/.*(\(.*\))/\1/')"
+    above "$difference" 0.02 || break
+    sleep 0.5
+done
 above "$difference" 0.02 && e2e_fail "the title did not return after the story (RMSE $difference)"
 
 e2e_press_close "$wid"
