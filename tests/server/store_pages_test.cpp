@@ -2,7 +2,6 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "platform/sjis.hpp"
@@ -54,14 +53,6 @@ TEST_F(StoreTest, KeepsEachResultOnceAndRanksEqualScoresByArrival) {
     EXPECT_EQ(best, expected);
     ASSERT_TRUE(store->top(2, best, error));
     EXPECT_EQ(best.size(), 2u);
-}
-
-TEST_F(StoreTest, RefusesAFileThatIsNoDatabase) {
-    std::ofstream(dir + "/ranking.db") << std::string(4096, 'x');
-    std::string error;
-    EXPECT_FALSE(RankingStore::open(dir + "/ranking.db", error));
-    EXPECT_NE(error.find("not a database"), std::string::npos) << error;
-    EXPECT_FALSE(RankingStore::open(dir + "/missing/ranking.db", error));
 }
 
 // Players entering at once: each gets the right answer after the commit, and the pages hear
