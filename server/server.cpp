@@ -135,6 +135,14 @@ void RankingServer::routes() {
                               {"Content-Security-Policy",
                                "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; frame-ancestors 'none'"}});
     http.set_logger(log_request);
+    // The body limit is checked against Content-Length before a body is read; a chunked body
+    // would only be checked chunk by chunk. Browsers send forms with a length, so refuse others.
+    http.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
+        if (req.method == "GET" || req.method == "HEAD" || req.has_header("Content-Length"))
+            return httplib::Server::HandlerResponse::Unhandled;
+        send_page(res, 411, "送られたデータの長さがわかりません", {"Content-Length のある登録だけを受け付けます。"});
+        return httplib::Server::HandlerResponse::Handled;
+    });
 
     http.Get("/cgi-bin/list.cgi", [this](const httplib::Request& req, httplib::Response& res) {
         if (req.get_param_value("filename") != game_list_name) {

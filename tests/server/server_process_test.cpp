@@ -169,6 +169,16 @@ TEST_F(ServerProcessTest, RefusesFloodsLargeBodiesAndTakenPorts) {
     auto large = client.Post("/entry", "name=" + std::string(5000, 'A'), "application/x-www-form-urlencoded");
     ASSERT_TRUE(large);
     EXPECT_EQ(large->status, 413);
+    auto chunked = client.Post(
+        "/entry",
+        [](std::size_t, httplib::DataSink& sink) {
+            sink.write("name=", 5);
+            sink.done();
+            return true;
+        },
+        "application/x-www-form-urlencoded");
+    ASSERT_TRUE(chunked);
+    EXPECT_EQ(chunked->status, 411);  // only a body with a length can be held to the limit
     auto not_a_form = client.Post("/entry", "{\"name\":\"A\"}", "application/json");
     ASSERT_TRUE(not_a_form);
     EXPECT_EQ(not_a_form->status, 400);
