@@ -16,8 +16,12 @@ app_id="$(basename "$(ls "$build"/packaging/*.desktop)" .desktop)"  # the deskto
 ROOT=""
 cleanup() {
     if [[ -n "$ROOT" ]]; then
-        mountpoint -q "$ROOT/proc" && umount "$ROOT/proc"
-        mountpoint -q "$ROOT/var/cache/apt/archives" && umount "$ROOT/var/cache/apt/archives"
+        local mount
+        for mount in "$ROOT/proc" "$ROOT/var/cache/apt/archives"; do
+            mountpoint -q "$mount" && ! umount "$mount" && umount -l "$mount"
+            # Never remove the folders through a mount that is still there.
+            mountpoint -q "$mount" && E2E_KEEP=1
+        done
     fi
     e2e_cleanup
 }
@@ -36,7 +40,9 @@ e2e_log "kelvora depends on: $depends"
 for needed in libqt6widgets6 fonts-ipafont-gothic timgm6mb-soundfont; do
     grep -q "$needed" <<<"$depends" || e2e_fail "kelvora does not depend on $needed"
 done
-dpkg-deb -c "$game_deb" | grep -q '/kelvora/kelvora_sound.so$' || e2e_fail "no sound module in the package"
+dpkg-deb -c "$game_deb" >"$E2E_TMP/contents"
+grep -q '/kelvora/kelvora_sound.so$' "$E2E_TMP/contents" || e2e_fail "no sound module in the package"
+grep -q ' ./usr/games/kelvora$' "$E2E_TMP/contents" || e2e_fail "the program is not in /usr/games"
 
 lintian --tag-display-limit 0 "$game_deb" "$server_deb" >"$E2E_TMP/lintian.log" 2>&1
 if grep -q '^E:' "$E2E_TMP/lintian.log"; then
@@ -50,7 +56,7 @@ e2e_start_xvfb
 dpkg -x "$game_deb" "$E2E_TMP/unpacked"
 mkdir -p "$E2E_TMP/home"
 package_check_game unpacked "$E2E_TMP/home/.local/share/kelvora" \
-    env -u XDG_DATA_HOME HOME="$E2E_TMP/home" "$E2E_TMP/unpacked/usr/bin/kelvora"
+    env -u XDG_DATA_HOME HOME="$E2E_TMP/home" "$E2E_TMP/unpacked/usr/games/kelvora"
 
 # --- both packages installed by apt into a fresh Debian 12 ---
 if [[ -n "${KELVORA_NO_CHROOT:-}" ]]; then
@@ -88,26 +94,28 @@ in_root apt-get install -y -q --no-install-recommends "/tmp/$(basename "$game_de
     >>"$E2E_TMP/apt.log" 2>&1 || e2e_fail "apt-get install: $(tail -n 20 "$E2E_TMP/apt.log")"
 e2e_log "apt-get installed $(grep -c '^Setting up' "$E2E_TMP/apt.log") packages"
 
-# The game, as a new player, started with its menu entry's command.
+# The game, as a new player, started with its menu entry's command in a login's environment
+# (whose PATH holds /usr/games, as a desktop session's does).
 exec_line="$(sed -n 's/^Exec=//p' "$ROOT/usr/share/applications/$app_id.desktop")"
 in_root useradd --create-home player || e2e_fail "cannot add a player"
 PACKAGE_ROOT="$ROOT"
 package_check_game chroot "$ROOT/home/player/.local/share/kelvora" \
-    chroot --userspec=player:player "$ROOT" env -i PATH=/usr/bin:/bin HOME=/home/player DISPLAY="$DISPLAY" \
-    SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_TMP/chroot.audio" sh -c "exec $exec_line"
+    chroot "$ROOT" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DISPLAY="$DISPLAY" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_TMP/chroot.audio" \
+    runuser --login player --whitelist-environment=LANG,DISPLAY,SDL_AUDIODRIVER,SDL_DISKAUDIOFILE -c "$exec_line"
 
 # The server: its user, its state folder, its unit, and the program serving as that user.
 in_root getent passwd kelvora >/dev/null || e2e_fail "no system user kelvora"
-[[ "$(stat -c %U "$ROOT/var/lib/kelvora-server")" == kelvora ]] || e2e_fail "no state folder owned by kelvora"
+[[ "$(in_root stat -c %U /var/lib/kelvora-server)" == kelvora ]] || e2e_fail "no state folder owned by kelvora"
 unit="$ROOT/usr/lib/systemd/system/kelvora-server.service"
 grep -q '^ExecStart=/usr/bin/kelvora-server ' "$unit" || e2e_fail "the unit does not start /usr/bin/kelvora-server"
 chroot --userspec=kelvora:kelvora "$ROOT" /usr/bin/kelvora-server --bind 127.0.0.1 --port 0 \
     --db /var/lib/kelvora-server/kelvora-ranking.db 2>"$E2E_TMP/server.log" &
 server_pid=$!
 port=""
-for ((i = 0; i < 100 && -z "$port"; i++)); do
+for ((i = 0; i < 100; i++)); do
     sleep 0.1
     port="$(sed -n 's|.*listening on http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$E2E_TMP/server.log")"
+    [[ -n "$port" ]] && break
 done
 [[ -n "$port" ]] || e2e_fail "the server did not start: $(cat "$E2E_TMP/server.log")"
 page="$(curl -s --max-time 5 "http://127.0.0.1:$port/cgi-bin/list.cgi?filename=kelv&unit=")"

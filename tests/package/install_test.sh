@@ -15,7 +15,7 @@ trap e2e_cleanup EXIT
 E2E_TMP="$(mktemp -d /tmp/kelvora-install.XXXXXX)"
 chmod 755 "$E2E_TMP"
 staged="$E2E_TMP/staged"
-cmake --install "$build" --prefix "$staged" --component game >"$E2E_TMP/install.log" 2>&1 ||
+cmake --install "$build" --prefix "$staged" >"$E2E_TMP/install.log" 2>&1 ||
     e2e_fail "cmake --install failed: $(tail -n 5 "$E2E_TMP/install.log")"
 
 # --- the layout ---
@@ -57,11 +57,12 @@ e2e_start_xvfb
 
 cp -a "$staged" "$E2E_TMP/installed"
 chmod -R a-w "$E2E_TMP/installed"
+touch "$E2E_TMP/copied"
 home="$(player_home home)"
 package_check_game installed "$home/.local/share/kelvora" \
     "${as_player[@]}" env -u XDG_DATA_HOME HOME="$home" "$E2E_TMP/installed/bin/kelvora"
-[[ -z "$(find "$E2E_TMP/installed" -newer "$E2E_TMP/install.log" -print -quit)" ]] ||
-    e2e_fail "the game changed its installed folders"
+changed="$(find "$E2E_TMP/installed" -newer "$E2E_TMP/copied" -print -quit)"
+[[ -z "$changed" ]] || e2e_fail "the game changed its installed folders: $changed"
 
 cp -r "$build/kelvora" "$E2E_TMP/unpacked"
 rm -f "$E2E_TMP/unpacked"/*.dat
