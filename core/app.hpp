@@ -49,7 +49,8 @@ struct App {
     Services platform;
     Fonts fonts;
     Random random;
-    std::string app_dir;  // the program's folder, ending in a separator
+    std::string app_dir;   // the folder of pictures, sounds and tunes, ending in a separator
+    std::string data_dir;  // the folder of the rank files, ending in a separator
 };
 
 }  // namespace kelvora

@@ -116,6 +116,12 @@ std::vector<Picture> make_play_pictures();    // back_image, restart_image, bloc
 std::vector<Picture> make_moji_pictures();    // moji_image, moji_image2
 std::vector<Picture> make_story_pictures();   // story_image, story_moji1, story_moji2
 
+// The icon art drawn `size` pixels square on `ground` (the window icon's is black).
+QImage paint_icon(int size, QColor ground);
+// The desktop's icons, kelvora_<size>.png for each of desktop_icon_sizes(), into `folder`.
+const std::vector<int>& desktop_icon_sizes();
+bool write_desktop_icons(const std::string& folder);
+
 bool write_sounds(const std::string& folder);
 bool write_tunes(const std::string& folder);
 bool write_help_page(const std::string& folder);

@@ -1,4 +1,5 @@
-// make_assets: draws every picture, synthesises the sounds, writes the tunes and the help page.
+// make_assets: draws every picture and the desktop icons, synthesises the sounds, writes the tunes
+// and the help page.
 //
 //   make_assets <asset folder> [--contact-sheet <file.png>] [--preview <file.png>]
 //
@@ -110,6 +111,8 @@ int main(int argc, char** argv) {
     }
     if (!write_sounds(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write the sounds\n");
     if (!write_tunes(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write the tunes\n");
+    if (!write_desktop_icons(folder + "icons/"))
+        ok = false, std::fprintf(stderr, "make_assets: cannot write the icons\n");
     if (!write_help_page(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write help.html\n");
     if (!sheet_path.empty() && !contact_sheet(pictures).save(QString::fromStdString(sheet_path), "PNG")) {
         std::fprintf(stderr, "make_assets: cannot write %s\n", sheet_path.c_str());

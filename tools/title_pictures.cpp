@@ -97,20 +97,6 @@ QImage paint_title(bool highlighted) {
     return image;
 }
 
-QImage paint_icon() {
-    QImage image = new_canvas(32, 32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(QPointF(0, 0), QPointF(0, 32));
-    g.setColorAt(0, QColor(8, 16, 44));
-    g.setColorAt(1, QColor(20, 46, 100));
-    p.setPen(Qt::NoPen);
-    p.setBrush(g);
-    p.drawRoundedRect(QRectF(0, 0, 32, 32), 6, 6);
-    paint_drop(p, QPointF(16, 16.5), 27, QColor(70, 150, 255), false);
-    return image;
-}
-
 }  // namespace
 
 std::vector<Picture> make_title_pictures(const std::vector<Picture>& other_pictures) {
@@ -126,7 +112,7 @@ std::vector<Picture> make_title_pictures(const std::vector<Picture>& other_pictu
 
     out.push_back({"open_image.bmp", quantise(title, {.dither = true, .leading = fade_colours})});
     out.push_back({"open_image2.bmp", std::move(lit)});
-    out.push_back({"icon.bmp", quantise(paint_icon())});
+    out.push_back({"icon.bmp", quantise(paint_icon(32, QColor(0, 0, 0)))});
     return out;
 }
 
