@@ -28,6 +28,8 @@ struct Fonts {
     Font text_font{14, 128};
     Font heading_font{25, 128};
     Font name_font{45, 128};
+    // At unload: a font of height 0 draws nothing.
+    void release() { score_font = text_font = heading_font = name_font = Font{}; }
 };
 
 // The game's pseudo-random generator: Rnd, uniform in [0, 1).
@@ -47,7 +49,8 @@ struct App {
     Services platform;
     Fonts fonts;
     Random random;
-    std::string app_dir;  // the program's folder, ending in a separator
+    std::string app_dir;   // the folder of pictures, sounds and tunes, ending in a separator
+    std::string data_dir;  // the folder of the rank files, ending in a separator
 };
 
 }  // namespace kelvora

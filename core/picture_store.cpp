@@ -61,14 +61,15 @@ std::string load_pictures(PictureStore& store, const std::string& folder) {
         std::error_code ec;
         if (!std::filesystem::exists(path, ec)) return path + ": missing";
         std::string error;
-        Bitmap bitmap = load_bmp(path, error);
+        // The file's own depth: a 24-bit file loads as a 32-bit bitmap.
+        int depth = 0;
+        Bitmap bitmap = load_bmp(path, error, &depth);
         if (bitmap.empty()) return path + ": unreadable: " + error;
         if (bitmap.width() != file.width || bitmap.height() != file.height)
             return path + ": wrong size " + size_text(bitmap.width(), bitmap.height()) +
                    ", expected " + size_text(file.width, file.height);
-        if (bitmap.depth() != file.depth)
-            return path + ": wrong depth " + std::to_string(bitmap.depth()) +
-                   " bits, expected " + std::to_string(file.depth);
+        if (depth != file.depth)
+            return path + ": wrong depth " + std::to_string(depth) + " bits, expected " + std::to_string(file.depth);
         *surfaces[i] = Surface{std::move(bitmap)};
     }
     store.back_image_rgb = Surface{Bitmap::rgb(store.back_image.width(), store.back_image.height())};

@@ -7,6 +7,7 @@
 namespace kelvora {
 
 void form_unload(App& app) {
+    app.fonts.release();
     app.platform.sound.close_tune();
     app.platform.window.end_program(0);
     std::abort();  // end_program never returns; this only tells the compiler so

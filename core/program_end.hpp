@@ -7,7 +7,8 @@ namespace kelvora {
 
 struct App;
 
-// Form_Unload: stops and closes the music and ends the program at once (status 0).
+// Form_Unload: releases the fonts, stops and closes the music and ends the program at once
+// (status 0).
 [[noreturn]] void form_unload(App& app);
 
 // Shows the message (message box and stderr) and ends the program with a non-zero status.

@@ -129,7 +129,7 @@ void register_game(App& app) {
 }
 
 void save_ranking(App& app, const char* file_name, const rank_table& table) {
-    std::string path = app.app_dir + file_name;
+    std::string path = app.data_dir + file_name;
     std::string error;
     if (!save_rank_file(path, table, error))
         fatal_error(app, "The rank file " + path + " cannot be written (" + error + ").");

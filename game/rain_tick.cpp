@@ -9,6 +9,7 @@
 #include "core/wait.hpp"
 #include "ranking/rank_file.hpp"
 #include "screens/compositor.hpp"
+#include "screens/story_screen.hpp"
 
 namespace kelvora {
 
@@ -51,7 +52,10 @@ void grow_name_entry_box(App& app) {
 void game_tick(App& app) {
     GameState& state = app.state;
     // The story screen runs its own step and no music check.
-    if (state.screen_state == screen::story) return;
+    if (state.screen_state == screen::story) {
+        story_tick(app);
+        return;
+    }
     if (state.field_live) {
         if (state.rain_running) {
             fall_step(state);

@@ -10,8 +10,8 @@ namespace kelvora {
 
 namespace {
 
-// Only the 6 x 6 x 6 colour cube at the front of open_image's table takes part in a fade; the
-// entries behind it stay black.
+// Only the first 216 entries of open_image's table take part in a fade (the asset tool fits them
+// to every screen that is faded); the entries behind them stay black.
 constexpr int fade_colours = 216;
 constexpr float fade_pause = 0.05f;
 

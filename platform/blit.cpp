@@ -54,6 +54,11 @@ void Converter::row32(int sy, int sx, int n, std::uint32_t* out) const {
     if (src_.depth() == 32) {
         const std::uint32_t* in = src_.rgb_row(sy) + sx;
         for (int i = 0; i < n; ++i) out[i] = in[i] & 0x00FFFFFFu;
+    } else if (src_.depth() == 1) {
+        // Masks are most of what is converted from 1 bit: a select, which vectorises.
+        const std::uint8_t* in = src_.index_row(sy) + sx;
+        const std::uint32_t zero = to_rgb_[0], one = to_rgb_[1];
+        for (int i = 0; i < n; ++i) out[i] = in[i] ? one : zero;
     } else if (src_.depth() == 8 && !rgb_table_) {
         const std::uint8_t* in = src_.index_row(sy) + sx;
         const Palette& table = src_.palette();
@@ -169,17 +174,42 @@ bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int s
         }
         return true;
     }
-    const Converter convert(dst, *src, (long long)w * h);
     if (d.depth() == 32 && s.depth() == 32) {
         // Colour onto colour needs no conversion: the operation's mask drops the top byte.
         for (int row = 0; row < h; ++row) apply_rop(d.rgb_row(y + row) + x, s.rgb_row(sy + row) + sx, w, rop, 0x00FFFFFFu);
     } else if (d.depth() == 32) {
-        std::vector<std::uint32_t> run(static_cast<std::size_t>(w));
-        for (int row = 0; row < h; ++row) {
-            convert.row32(sy + row, sx, w, run.data());
-            apply_rop(d.rgb_row(y + row) + x, run.data(), w, rop, 0x00FFFFFFu);
+        // 1- and 8-bit pixels onto colour: the conversion (a select for masks, a look-up of the
+        // colour table otherwise) runs in the operation's own loop. Small tiles read the table
+        // as it is: packing it first would cost more than they do.
+        const bool packed_table = s.depth() == 8 && (long long)w * h >= 4096;
+        std::array<std::uint32_t, 256> colours{};
+        if (packed_table)
+            for (int i = 0; i < 256; ++i) colours[i] = s.palette()[i].packed();
+        const Palette& table = s.palette();
+        auto rows = [&](auto op) {
+            const std::uint32_t zero = dst.text_colour.packed(), one = dst.background.packed();
+            for (int row = 0; row < h; ++row) {
+                std::uint32_t* out = d.rgb_row(y + row) + x;
+                const std::uint8_t* in = s.index_row(sy + row) + sx;
+                if (s.depth() == 1) {
+                    for (int i = 0; i < w; ++i) out[i] = op(in[i] ? one : zero, out[i]) & 0x00FFFFFFu;
+                } else if (packed_table) {
+                    for (int i = 0; i < w; ++i) out[i] = op(colours[in[i]], out[i]) & 0x00FFFFFFu;
+                } else {
+                    for (int i = 0; i < w; ++i) out[i] = op(table[in[i]].packed(), out[i]) & 0x00FFFFFFu;
+                }
+            }
+        };
+        switch (rop) {
+        case Rop::srccopy: rows([](std::uint32_t v, std::uint32_t) { return v; }); break;
+        case Rop::srcand: rows([](std::uint32_t v, std::uint32_t o) { return v & o; }); break;
+        case Rop::srcpaint: rows([](std::uint32_t v, std::uint32_t o) { return v | o; }); break;
+        case Rop::srcinvert: rows([](std::uint32_t v, std::uint32_t o) { return v ^ o; }); break;
+        case Rop::srcerase: rows([](std::uint32_t v, std::uint32_t o) { return v & ~o; }); break;
+        case Rop::blackness: break;  // handled above, without a source
         }
     } else {
+        const Converter convert(dst, *src, (long long)w * h);
         const std::uint8_t mask = d.depth() == 1 ? 1 : 0xFF;
         std::vector<std::uint8_t> run(static_cast<std::size_t>(w));
         for (int row = 0; row < h; ++row) {

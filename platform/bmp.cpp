@@ -7,6 +7,8 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/file_read.hpp"
+
 namespace kelvora {
 namespace {
 
@@ -15,13 +17,13 @@ constexpr std::size_t info_header_size = 40;
 // Large enough for any picture the game uses many times over; stops a damaged header from
 // asking for gigabytes.
 constexpr std::int64_t max_pixels = 64ll * 1024 * 1024;
-constexpr std::int64_t max_file_size = 512ll * 1024 * 1024;
+constexpr std::size_t max_file_size = std::size_t(512) * 1024 * 1024;
 
-std::uint32_t read_u32(const std::vector<std::uint8_t>& d, std::size_t at) {
+std::uint32_t read_u32(const std::uint8_t* d, std::size_t at) {
     return std::uint32_t(d[at]) | (std::uint32_t(d[at + 1]) << 8) | (std::uint32_t(d[at + 2]) << 16) |
            (std::uint32_t(d[at + 3]) << 24);
 }
-std::uint16_t read_u16(const std::vector<std::uint8_t>& d, std::size_t at) {
+std::uint16_t read_u16(const std::uint8_t* d, std::size_t at) {
     return std::uint16_t(d[at] | (d[at + 1] << 8));
 }
 void put_u32(std::vector<std::uint8_t>& d, std::uint32_t v) {
@@ -39,25 +41,18 @@ Bitmap fail(std::string& error, std::string reason) {
 
 }  // namespace
 
-Bitmap load_bmp(const std::string& path, std::string& error) {
-    error.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(error, "cannot open file");
-    in.seekg(0, std::ios::end);
-    std::streamoff length = in.tellg();
-    if (length < 0) return fail(error, "cannot read file");
-    if (length > max_file_size) return fail(error, "file too large");
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> d(static_cast<std::size_t>(length));
-    if (!d.empty() && !in.read(reinterpret_cast<char*>(d.data()), std::streamsize(d.size())))
-        return fail(error, "cannot read file");
+Bitmap load_bmp(const std::string& path, std::string& error, int* file_depth) {
+    std::string bytes;
+    if (!read_file(path, max_file_size, bytes, error)) return {};
+    const std::size_t size = bytes.size();
+    const auto* d = reinterpret_cast<const std::uint8_t*>(bytes.data());
 
-    if (d.size() < file_header_size + 4) return fail(error, "file too short for a BMP header");
+    if (size < file_header_size + 4) return fail(error, "file too short for a BMP header");
     if (d[0] != 'B' || d[1] != 'M') return fail(error, "not a BMP file");
     const std::uint32_t pixel_offset = read_u32(d, 10);
     const std::uint32_t header_size = read_u32(d, 14);
     if (header_size < info_header_size) return fail(error, "unsupported BMP header (old OS/2 format)");
-    if (d.size() < file_header_size + info_header_size) return fail(error, "file too short for a BMP header");
+    if (size < file_header_size + info_header_size) return fail(error, "file too short for a BMP header");
 
     const std::int32_t raw_width = std::int32_t(read_u32(d, 18));
     const std::int32_t raw_height = std::int32_t(read_u32(d, 22));
@@ -72,7 +67,7 @@ Bitmap load_bmp(const std::string& path, std::string& error) {
     // BI_BITFIELDS is only accepted when its masks describe the plain 0x00RRGGBB layout.
     if (compression == 3 && bits == 32) {
         std::size_t masks = file_header_size + info_header_size;
-        if (d.size() < masks + 12) return fail(error, "file too short for colour masks");
+        if (size < masks + 12) return fail(error, "file too short for colour masks");
         if (read_u32(d, masks) != 0x00FF0000u || read_u32(d, masks + 4) != 0x0000FF00u ||
             read_u32(d, masks + 8) != 0x000000FFu)
             return fail(error, "unsupported colour masks");
@@ -91,7 +86,7 @@ Bitmap load_bmp(const std::string& path, std::string& error) {
         if (colours_used > max_colours) return fail(error, "bad colour count");
         const std::uint32_t count = colours_used == 0 ? max_colours : colours_used;
         const std::uint64_t table = file_header_size + std::uint64_t(header_size);
-        if (table + std::uint64_t(count) * 4 > d.size()) return fail(error, "truncated colour table");
+        if (table + std::uint64_t(count) * 4 > size) return fail(error, "truncated colour table");
         for (std::uint32_t i = 0; i < count; ++i) {
             const std::size_t at = std::size_t(table + i * 4);
             palette[i] = Colour{d[at + 2], d[at + 1], d[at]};
@@ -99,9 +94,9 @@ Bitmap load_bmp(const std::string& path, std::string& error) {
     }
 
     const std::uint64_t stride = ((std::uint64_t(width) * bits + 31) / 32) * 4;
-    if (pixel_offset < file_header_size + info_header_size || pixel_offset > d.size())
+    if (pixel_offset < file_header_size + info_header_size || pixel_offset > size)
         return fail(error, "bad pixel data offset");
-    if (pixel_offset + stride * std::uint64_t(height) > d.size()) return fail(error, "truncated pixel data");
+    if (pixel_offset + stride * std::uint64_t(height) > size) return fail(error, "truncated pixel data");
 
     const int w = int(width), h = int(height);
     Bitmap bitmap = bits == 1 ? Bitmap::mono(w, h) : bits == 8 ? Bitmap::indexed(w, h, palette) : Bitmap::rgb(w, h);
@@ -111,7 +106,7 @@ Bitmap load_bmp(const std::string& path, std::string& error) {
     }
     for (int y = 0; y < h; ++y) {
         const int file_row = top_down ? y : h - 1 - y;
-        const std::uint8_t* row = d.data() + pixel_offset + stride * std::uint64_t(file_row);
+        const std::uint8_t* row = d + pixel_offset + stride * std::uint64_t(file_row);
         switch (bits) {
         case 1: {
             std::uint8_t* out = bitmap.index_row(y);
@@ -133,6 +128,7 @@ Bitmap load_bmp(const std::string& path, std::string& error) {
         }
         }
     }
+    if (file_depth) *file_depth = bits;
     return bitmap;
 }
 

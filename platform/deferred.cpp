@@ -2,9 +2,14 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
+
 namespace kelvora {
 
 void* load_module_entry(const std::string& module_path, const char* entry) {
+    // The loader would wait for ever on a FIFO standing in the module's place.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(module_path, ec)) return nullptr;
     // The module stays loaded for the rest of the run: the objects it made live that long.
     void* module = ::dlopen(module_path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr) return nullptr;

@@ -1,7 +1,8 @@
 #pragma once
-// Sound and HTTP backends loaded from modules beside the program when they are first needed, so
-// that their libraries never delay the window. A module that cannot be loaded leaves the game
-// silent, or every download failed: nothing else changes.
+// Sound and HTTP backends loaded from modules (beside the program, or in its private library folder
+// once installed) when they are first needed, so that their libraries never delay the window. A
+// module that cannot be loaded leaves the game silent, or every download failed: nothing else
+// changes.
 
 #include <memory>
 #include <mutex>

@@ -90,25 +90,30 @@ void NearestColourMap::build_list(int r0, int g0, int b0, int span, const std::u
     }
 }
 
+const NearestColourMap::CellList& NearestColourMap::coarse_cell(int r, int g, int b) const {
+    const int qr = r >> coarse_bits, qg = g >> coarse_bits, qb = b >> coarse_bits;
+    CellList& coarse = coarse_[(std::size_t(qr) * coarse_per_axis + qg) * coarse_per_axis + qb];
+    if (coarse.built) return coarse;
+    std::array<std::uint8_t, 256> all{}, list{};
+    int size = 0;
+    for (int i = 0; i < count_; ++i) all[i] = std::uint8_t(i);
+    build_list(qr << coarse_bits, qg << coarse_bits, qb << coarse_bits, 1 << coarse_bits, all.data(), count_, false,
+               list.data(), size);
+    coarse.start = std::uint32_t(coarse_pool_.size());
+    coarse.size = std::uint16_t(size);
+    coarse.built = true;
+    coarse_pool_.insert(coarse_pool_.end(), list.begin(), list.begin() + size);
+    return coarse;
+}
+
 const NearestColourMap::CellList& NearestColourMap::cell(int r, int g, int b) const {
     const int cr = r >> cell_bits, cg = g >> cell_bits, cb = b >> cell_bits;
     CellList& fine = cells_[(std::size_t(cr) * cells_per_axis + cg) * cells_per_axis + cb];
     if (fine.built) return fine;
 
-    const int qr = r >> coarse_bits, qg = g >> coarse_bits, qb = b >> coarse_bits;
-    CellList& coarse = coarse_[(std::size_t(qr) * coarse_per_axis + qg) * coarse_per_axis + qb];
+    const CellList& coarse = coarse_cell(r, g, b);
     std::array<std::uint8_t, 256> list{};
     int size = 0;
-    if (!coarse.built) {
-        std::array<std::uint8_t, 256> all{};
-        for (int i = 0; i < count_; ++i) all[i] = std::uint8_t(i);
-        build_list(qr << coarse_bits, qg << coarse_bits, qb << coarse_bits, 1 << coarse_bits, all.data(), count_,
-                   false, list.data(), size);
-        coarse.start = std::uint32_t(coarse_pool_.size());
-        coarse.size = std::uint16_t(size);
-        coarse.built = true;
-        coarse_pool_.insert(coarse_pool_.end(), list.begin(), list.begin() + size);
-    }
     build_list(cr << cell_bits, cg << cell_bits, cb << cell_bits, 1 << cell_bits,
                coarse_pool_.data() + coarse.start, coarse.size, true, list.data(), size);
     fine.start = std::uint32_t(pool_.size());
@@ -127,13 +132,24 @@ std::uint8_t NearestColourMap::search(std::uint32_t packed, std::uint32_t slot) 
         return 0;
     }
     const int r = int(packed >> 16), g = int((packed >> 8) & 0xFF), b = int(packed & 0xFF);
-    const CellList& list = cell(r, g, b);
-    const Candidate* candidates = pool_.data() + list.start;
     // Distance and index in one key: the smallest key is the nearest entry, the lowest on a tie.
     int best = 0x7FFFFFFF;
-    for (int k = 0; k < list.size; ++k) {
-        const int dr = candidates[k].r - r, dg = candidates[k].g - g, db = candidates[k].b - b;
-        best = std::min(best, ((dr * dr + dg * dg + db * db) << 8) | candidates[k].index);
+    CellList& fine = cells_[(std::size_t(r >> cell_bits) * cells_per_axis + (g >> cell_bits)) * cells_per_axis +
+                            (b >> cell_bits)];
+    if (!fine.built && ++fine.searches < searches_before_fine_list) {
+        // The coarse list holds every entry that can be nearest anywhere in its larger cube.
+        const CellList& coarse = coarse_cell(r, g, b);
+        for (int k = 0; k < coarse.size; ++k) {
+            const std::uint8_t index = coarse_pool_[coarse.start + k];
+            best = std::min(best, distance2(palette_[index], r, g, b) << 8 | index);
+        }
+    } else {
+        const CellList& list = cell(r, g, b);
+        const Candidate* candidates = pool_.data() + list.start;
+        for (int k = 0; k < list.size; ++k) {
+            const int dr = candidates[k].r - r, dg = candidates[k].g - g, db = candidates[k].b - b;
+            best = std::min(best, ((dr * dr + dg * dg + db * db) << 8) | candidates[k].index);
+        }
     }
     cache_[slot] = (packed << 8) | std::uint32_t(best & 0xFF);
     return std::uint8_t(best);

@@ -4,6 +4,7 @@
 // platform/headless (tests). A backend is chosen once, in main, and handed down.
 
 #include <compare>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,6 +76,12 @@ public:
     virtual void refresh(const std::vector<Rect>& changed) = 0;
     // Reports a fatal error: a message box (where there is a screen) and a line on stderr.
     virtual void show_error(const std::string& message) = 0;
+    // Tells the player something in a small message box that does not hold up the game.
+    virtual void show_message(const std::string& message) = 0;
+    // `Versionform`: shows the version window modally over a 308 x 187 client-sized picture
+    // (32 bits) and returns once it has been closed, by a click on its picture or by any other
+    // route its frame offers. The game window takes no input meanwhile.
+    virtual void show_version(const Bitmap& background) = 0;
     // Ends the program at once with this exit status; it never returns, and no further handler
     // runs.
     [[noreturn]] virtual void end_program(int status) = 0;
@@ -135,11 +142,13 @@ public:
     virtual std::optional<std::string> get(const std::string& url) = 0;
 };
 
-// Opens a file or an address in the user's web browser.
+// Opens a file or an address in the user's web browser, and returns at once. When it cannot be
+// opened, now or once the launcher has given up, `failed` is called with the reason.
 class Browser {
 public:
+    using Failure = std::function<void(const std::string& reason)>;
     virtual ~Browser() = default;
-    virtual void open(const std::string& target) = 0;
+    virtual void open(const std::string& target, Failure failed) = 0;
 };
 
 }  // namespace kelvora

@@ -77,13 +77,18 @@ bool flood_fill_surface(Surface& surface, int x, int y, Colour surface_colour, C
     if (b.colour_at(x, y) != surface_colour) return false;
     const std::uint32_t value = raster_detail::stored_value(surface, fill);
     const int w = b.width(), h = b.height();
-    // Pixels already filled are marked, so a fill colour equal to the surface colour still ends.
-    std::vector<std::uint8_t> done(std::size_t(w) * h, 0);
+    // A fill that still shows the surface colour (the same colour, or the same index of a colour
+    // table) marks the pixels it has filled, so that it ends. Any other fill ends by itself and
+    // costs nothing beyond the area it fills.
+    Colour filled_as = fill;
+    if (b.depth() != 32) filled_as = b.palette()[value];
+    std::vector<std::uint8_t> done;
+    if (filled_as == surface_colour) done.assign(std::size_t(w) * h, 0);
     auto fillable = [&](int px, int py) {
-        return !done[std::size_t(py) * w + px] && b.colour_at(px, py) == surface_colour;
+        return (done.empty() || !done[std::size_t(py) * w + px]) && b.colour_at(px, py) == surface_colour;
     };
     auto set = [&](int px, int py) {
-        done[std::size_t(py) * w + px] = 1;
+        if (!done.empty()) done[std::size_t(py) * w + px] = 1;
         if (b.depth() == 32)
             b.rgb_row(py)[px] = value;
         else

@@ -140,12 +140,17 @@ private:
     struct CellList {
         std::uint32_t start = 0;
         std::uint16_t size = 0;
+        std::uint8_t searches = 0;  // misses answered from the coarse list so far
         bool built = false;
     };
+    // A fine list costs many times one search of the coarse list, so it is built only for a cube
+    // that keeps being searched; a table whose colours crowd together has long coarse lists.
+    static constexpr int searches_before_fine_list = 4;
     // A candidate carries its colour, so the search touches one small array.
     struct Candidate {
         std::uint8_t r, g, b, index;
     };
+    const CellList& coarse_cell(int r, int g, int b) const;
     const CellList& cell(int r, int g, int b) const;
     std::uint8_t search(std::uint32_t packed, std::uint32_t slot) const;
     void build_list(int r0, int g0, int b0, int span, const std::uint8_t* candidates, int count, bool pairwise,

@@ -1,14 +1,17 @@
 #include "ranking/rank_file.hpp"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
+#include <filesystem>
 
 #include "core/rank_table.hpp"
+#include "platform/file_read.hpp"
 
 namespace kelvora {
 
@@ -80,6 +83,17 @@ private:
     std::size_t pos_ = 0;
 };
 
+// Changed: the one temporary file of a rank file. A save killed half-way leaves it behind,
+// and the next save takes it over, so strays never pile up.
+constexpr const char* temp_suffix = ".new";
+
+struct FileHandle {
+    int fd;
+    ~FileHandle() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
 std::string folder_of(const std::string& path) {
     auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -87,7 +101,15 @@ std::string folder_of(const std::string& path) {
     return path.substr(0, slash);
 }
 
-std::string reason(int error_number) { return std::strerror(error_number); }
+std::string reason(int error_number) {
+    // What stands there is a FIFO, a socket or a device: the system's own words would mislead.
+    return error_number == ENXIO ? "not a regular file" : std::strerror(error_number);
+}
+
+bool fail(std::string& error, const std::string& what, int error_number) {
+    error = what + ": " + reason(error_number);
+    return false;
+}
 
 // Writes all of `data` to fd, riding out short writes and interruptions.
 bool write_all(int fd, const std::string& data) {
@@ -100,6 +122,68 @@ bool write_all(int fd, const std::string& data) {
         }
         done += std::size_t(n);
     }
+    return true;
+}
+
+// The file that `path` names once its symbolic links are followed; it need not exist yet.
+bool follow_links(const std::string& path, std::string& target, std::string& error) {
+    namespace fs = std::filesystem;
+    fs::path at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (fs::symlink_status(at, ec).type() != fs::file_type::symlink) {
+            target = at.string();
+            return true;
+        }
+        fs::path link = fs::read_symlink(at, ec);
+        if (ec) return fail(error, "cannot write " + path, ec.value());
+        at = link.is_absolute() ? link : at.parent_path() / link;
+    }
+    return fail(error, "cannot write " + path, ELOOP);
+}
+
+// Opens and locks the temporary file, taking over a stale one. Whatever else holds its name
+// (a link, a FIFO, a file with other names) is removed first. -1 with errno set when the
+// folder takes no file.
+int open_temp(const std::string& temp) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            int saved = errno;
+            if (::unlink(temp.c_str()) == 0) continue;
+            errno = saved;
+            return -1;
+        }
+        struct stat opened {}, named {};
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0 || ::fstat(fd, &opened) != 0) {
+            int saved = errno;
+            ::close(fd);
+            errno = saved;
+            return -1;
+        }
+        if (!S_ISREG(opened.st_mode) || opened.st_nlink != 1) {
+            ::close(fd);
+            if (::unlink(temp.c_str()) != 0) return -1;
+            continue;
+        }
+        // Another save may have renamed this file into place while we waited for the lock.
+        if (::lstat(temp.c_str(), &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            return fd;
+        ::close(fd);
+    }
+    errno = EBUSY;
+    return -1;
+}
+
+// The fallback when no new file can be made beside the rank file: the record is written over
+// the old one from the start, the file cut to its length and flushed.
+bool write_in_place(int fd, const std::string& path, const std::string& data, std::string& error) {
+    if (!write_all(fd, data) || ::ftruncate(fd, off_t(data.size())) != 0)
+        return fail(error, "cannot write " + path, errno);
+    if (::fsync(fd) != 0) return fail(error, "cannot flush " + path, errno);
     return true;
 }
 
@@ -161,83 +245,68 @@ std::string make_password(std::int32_t score) {
 }
 
 bool save_rank_file(const std::string& path, const rank_table& table, std::string& error) {
-    // The record goes to a new file beside the old one, reaches the disk, and then replaces the
-    // old file in one rename, so a crash mid-write never leaves a damaged rank file behind.
     const std::string data = encode(table);
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        error = "cannot create a file in " + folder_of(path) + ": " + reason(errno);
-        return false;
-    }
-    auto give_up = [&](const std::string& what) {
-        int saved = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        error = what + ": " + reason(saved);
-        return false;
-    };
+    // Changed: a rank file that is a link stays one: the file it names is the one written.
+    std::string target;
+    if (!follow_links(path, target, error)) return false;
 
-    // mkstemp makes the file private; give it the mode the old file had, or the usual one.
-    struct stat old {};
+    // Changed: an existing file must be one that could be written in place: a read-only rank
+    // file is reported rather than replaced behind its owner's back.
+    const FileHandle old{::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (old.fd < 0 && errno != ENOENT) return fail(error, "cannot write " + path, errno);
+    struct stat old_info {};
+    if (old.fd >= 0 && ::fstat(old.fd, &old_info) != 0) return fail(error, "cannot write " + path, errno);
+    if (old.fd >= 0 && !S_ISREG(old_info.st_mode)) return fail(error, "cannot write " + path, ENXIO);
+
+    // Changed: the record goes to a new file beside the old one, reaches the disk, and then
+    // replaces the old file in one rename, so a crash mid-write never leaves a damaged rank file.
+    const std::string temp = target + temp_suffix;
+    const FileHandle out{open_temp(temp)};
+    if (out.fd < 0) {
+        if (old.fd < 0) return fail(error, "cannot create a file in " + folder_of(target), errno);
+        // Changed: a folder that takes no new file may still hold a rank file that can be
+        // written; it is written in place.
+        return write_in_place(old.fd, path, data, error);
+    }
     mode_t mode;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
+    if (old.fd >= 0) {
+        mode = old_info.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (::fchmod(fd, mode) != 0) return give_up("cannot set the mode of " + temp);
-    if (!write_all(fd, data)) return give_up("cannot write " + temp);
-    if (::fsync(fd) != 0) return give_up("cannot flush " + temp);
-    if (::close(fd) != 0) {
+    auto give_up = [&](const std::string& what) {
         int saved = errno;
         ::unlink(temp.c_str());
-        error = "cannot write " + temp + ": " + reason(saved);
-        return false;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int saved = errno;
+        return fail(error, what, saved);
+    };
+    if (::ftruncate(out.fd, 0) != 0 || ::fchmod(out.fd, mode) != 0) return give_up("cannot prepare " + temp);
+    if (!write_all(out.fd, data)) return give_up("cannot write " + temp);
+    if (::fsync(out.fd) != 0) return give_up("cannot flush " + temp);
+    // Still holding the lock, so no other save takes the file over half-way.
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        if (old.fd < 0) return give_up("cannot replace " + path);
         ::unlink(temp.c_str());
-        error = "cannot replace " + path + ": " + reason(saved);
-        return false;
+        return write_in_place(old.fd, path, data, error);
     }
     // Make the rename itself durable; a folder that cannot be synced still holds the new file.
-    int dir = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    const FileHandle dir{::open(folder_of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd >= 0) ::fsync(dir.fd);
     return true;
 }
 
 bool load_rank_file(const std::string& path, const rank_table& defaults, rank_table& table,
                     std::string& error) {
-    int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-        error = "cannot open " + path + ": " + reason(errno);
+    // Bytes behind the longest possible record are never read.
+    std::string bytes, reason_text;
+    if (!read_file_start(path, max_record_bytes, bytes, reason_text)) {
+        error = "cannot read " + path + ": " + reason_text;
         return false;
     }
-    // Bytes behind the longest possible record are never read.
-    std::string bytes;
-    char chunk[4096];
-    while (bytes.size() < max_record_bytes) {
-        ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, max_record_bytes - bytes.size()));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            int saved = errno;
-            ::close(fd);
-            error = "cannot read " + path + ": " + reason(saved);
-            return false;
-        }
-        if (n == 0) break;
-        bytes.append(chunk, std::size_t(n));
-    }
-    ::close(fd);
 
-    // A file that ends early or whose byte counts run past its end keeps every field it holds
-    // whole; the rest come from the ranking's default table.
+    // Changed: a file that ends early or whose byte counts run past its end keeps every field
+    // it holds whole; the rest come from the ranking's default table.
     table = defaults;
     RecordReader reader(bytes);
     for (auto& s : table.score) reader.read_i32(s);

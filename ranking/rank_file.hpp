@@ -25,7 +25,9 @@ rank_table insert_rank(const rank_table& table, std::int16_t place, std::int32_t
 // Six lower-case letters: score^7219 mod 301726453 in base 26.
 std::string make_password(std::int32_t score);
 
-// Writes the table's record to path; false with a reason in `error` when it cannot.
+// Writes the table's record to path, through "<path>.new" renamed into place, or in place when
+// no new file can be made there; a link is written where it points. False with a reason in
+// `error` when it cannot, among others when the file is read-only or not a regular file.
 bool save_rank_file(const std::string& path, const rank_table& table, std::string& error);
 
 // Reads a table. Fields missing or cut off at the end of the file take the values of

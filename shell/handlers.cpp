@@ -10,13 +10,12 @@
 #include "screens/options_screen.hpp"
 #include "screens/ranking_screen.hpp"
 #include "screens/title_screen.hpp"
+#include "shell/menu_commands.hpp"
+#include "shell/version_window.hpp"
 
 namespace kelvora {
 
 namespace {
-
-constexpr const char* help_page = "help.html";
-constexpr const char* home_page = "https://kelvora.example/";
 
 // Every pointer event first notes the field cell under the pointer, whatever the screen.
 void note_pointer_cell(GameState& state, double x, double y) {
@@ -96,16 +95,18 @@ void GameInput::menu_command(MenuCommand command) {
         form_unload(app_);
         break;
     case MenuCommand::form_back:
-        // The same as the Esc key, except on the title, where Esc would quit.
+        // The same as the Esc key, with Esc's own conditions, except on the title, where Esc
+        // would quit.
         if (app_.state.screen_state != screen::title) key_down(escape_key);
         break;
     case MenuCommand::varsion:
+        open_version_window(app_);
         break;
     case MenuCommand::open_help:
-        app_.platform.browser.open(app_.app_dir + help_page);
+        open_help(app_);
         break;
     case MenuCommand::homepage:
-        app_.platform.browser.open(home_page);
+        open_home_page(app_);
         break;
     }
 }

@@ -15,6 +15,7 @@
 #include "platform/qt/qt_browser.hpp"
 #include "platform/qt/qt_platform.hpp"
 #include "platform/qt/qt_text.hpp"
+#include "shell/folders.hpp"
 #include "shell/handlers.hpp"
 #include "shell/startup.hpp"
 
@@ -36,16 +37,21 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setFont(QFont(QString::fromLatin1(kelvora::game_font_family)));
 
-    const std::string app_dir = kelvora::app_dir_of(QCoreApplication::applicationFilePath().toStdString());
+    // The desktop entry's name, so that desktops show the window under the entry's icon and name.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(KELVORA_APP_ID));
+
+    const kelvora::ProgramFolders folders =
+        kelvora::find_program_folders(kelvora::app_dir_of(QCoreApplication::applicationFilePath().toStdString()));
     kelvora::QtPlatform platform;
-    kelvora::DeferredSound sound(app_dir + kelvora::sound_module_file);
-    kelvora::DeferredHttp http(app_dir + kelvora::http_module_file);
+    kelvora::DeferredSound sound(folders.module_dir + kelvora::sound_module_file);
+    kelvora::DeferredHttp http(folders.module_dir + kelvora::http_module_file);
     kelvora::QtBrowser browser;
     kelvora::App app{kelvora::Services{platform, platform, platform, platform, sound, http, browser}};
     kelvora::GameInput input(app);
     platform.set_input_handler(&input);
 
-    app.app_dir = app_dir;
+    app.app_dir = folders.app_dir;
+    app.data_dir = folders.data_dir;
     platform.set_window_icon(app.app_dir + "icon.bmp");
     // The sound libraries, the device and the soundfont are loaded once the first events run,
     // which is after start-up has shown the window, so they never delay it.

@@ -7,9 +7,10 @@
 #include "core/program_end.hpp"
 #include "core/sound.hpp"
 #include "game/game_setup.hpp"
-#include "pictures/fade.hpp"
 #include "ranking/rank_file.hpp"
 #include "screens/compositor.hpp"
+#include "shell/opening.hpp"
+#include "shell/folders.hpp"
 #include "shell/option_help.hpp"
 
 namespace kelvora {
@@ -42,13 +43,6 @@ constexpr std::array<RankingFile, 4> ranking_files{{
 bool file_exists(const std::string& path) {
     std::error_code error;
     return std::filesystem::exists(path, error);
-}
-
-// Stands where the opening animation will play: the title picture put into buffer and faded in.
-void show_title_picture(App& app) {
-    Surface& open_image = app.pictures.open_image;
-    copy_whole(app.pictures.buffer, open_image);
-    fade_screen(app, 1);
 }
 
 }  // namespace
@@ -93,8 +87,18 @@ void start_up(App& app, std::uint32_t random_seed) {
     // 2. The rain's random generator.
     app.random.seed(random_seed);
 
-    // 3. The program folder, ending in one separator.
+    // 3. The program's folders, each ending in one separator; the rank files' folder is made on
+    // the first run.
     app.app_dir = with_one_separator(app.app_dir);
+    if (app.data_dir.empty()) {
+        fatal_error(app, "There is no folder for the rank files: set HOME or XDG_DATA_HOME.");
+        return;
+    }
+    app.data_dir = with_one_separator(app.data_dir);
+    if (std::string error; !make_folder(app.data_dir, error)) {
+        fatal_error(app, "The folder " + app.data_dir + " for the rank files cannot be made (" + error + ").");
+        return;
+    }
 
     // 4. The default tables.
     state.official_ranking = make_rank_table(1000, 1000);
@@ -105,8 +109,8 @@ void start_up(App& app, std::uint32_t random_seed) {
 
     // 5. Missing rank files are made from the defaults; existing ones are left alone.
     for (const auto& ranking : ranking_files) {
-        if (file_exists(app.app_dir + ranking.file_name)) continue;
-        std::string path = app.app_dir + ranking.file_name;
+        std::string path = app.data_dir + ranking.file_name;
+        if (file_exists(path)) continue;
         std::string error;
         if (!save_rank_file(path, state.*ranking.table, error)) {
             fatal_error(app, "The rank file " + path + " cannot be created (" + error + ").");
@@ -117,7 +121,7 @@ void start_up(App& app, std::uint32_t random_seed) {
     // 6. The rankings in memory become those of the files. A damaged file keeps what it holds
     // whole, takes the defaults for the rest, and is rewritten when its ranking next changes.
     for (const auto& ranking : ranking_files) {
-        std::string path = app.app_dir + ranking.file_name;
+        std::string path = app.data_dir + ranking.file_name;
         std::string error;
         if (!load_rank_file(path, defaults.*ranking.table, state.*ranking.table, error)) {
             fatal_error(app, "The rank file " + path + " cannot be read (" + error + ").");
@@ -146,8 +150,8 @@ void start_up(App& app, std::uint32_t random_seed) {
     // 11. The window.
     app.platform.window.show();
 
-    // 12. The title picture, faded in.
-    show_title_picture(app);
+    // 12. The opening, which ends with the title picture faded in.
+    play_opening(app);
 
     // 13. The title screen with its music.
     state.screen_state = screen::title;

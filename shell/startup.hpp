@@ -14,8 +14,8 @@ struct GameState;
 std::string app_dir_of(const std::string& exe_path);
 
 // Every step of start-up up to the title screen with its music, in order. The caller sets
-// app.app_dir to app_dir_of(the executable's path) before calling (tests set a folder of their
-// own); start-up only makes sure it ends in exactly one separator. `random_seed` seeds the rain
+// app.app_dir and app.data_dir (find_program_folders; tests set folders of their own); start-up
+// makes sure each ends in exactly one separator and makes the data folder when it is missing. `random_seed` seeds the rain
 // (main passes the clock). Ends the program with a message when a rank file or a picture cannot
 // be read or written, and then returns at once.
 void start_up(App& app, std::uint32_t random_seed);

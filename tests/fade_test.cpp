@@ -10,10 +10,10 @@
 namespace kelvora {
 namespace {
 
-// Levels of the 6 x 6 x 6 colour cube at the front of the title picture's table.
+// A test table opens with a 6 x 6 x 6 colour cube, whose nearest colours are easy to tell.
 constexpr std::uint8_t cube_level[6] = {0, 51, 102, 153, 204, 255};
 
-// A title picture colour table: the cube, then entries that a fade must never use.
+// A title picture colour table: the 216 fade colours, then entries that a fade must never use.
 Palette title_palette() {
     Palette p{};
     for (int k = 0; k < 216; ++k) p[k] = {cube_level[k / 36], cube_level[k / 6 % 6], cube_level[k % 6]};
@@ -88,7 +88,7 @@ TEST(FadePalettes, ScaledWithHalvesToEven) {
     EXPECT_EQ(fade.palettes[20][0], colours[0]);
     EXPECT_EQ(fade.palettes[20][215], colours[215]);
     for (const Palette& p : fade.palettes) {
-        EXPECT_EQ(p[216], black);  // only the cube takes part
+        EXPECT_EQ(p[216], black);  // only the first 216 entries take part
         EXPECT_EQ(p[255], black);
     }
     for (const Colour& c : fade.palettes[0]) EXPECT_EQ(c, black);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "game/game_setup.hpp"
+#include "game/play_input.hpp"
 #include "test_app.hpp"
 
 namespace kelvora {
@@ -61,14 +62,43 @@ TEST_F(Dispatch, NameEntryTakesTheMoveAndTheKeys) {
     EXPECT_EQ(t->state.screen_state, screen::official_play);
 }
 
-TEST_F(Dispatch, BackCommandDoesNothingOnTheTitle) {
+// The back command leaves every screen exactly as Esc does, fades, music and all; chosen again
+// during those fades it finds the Esc taken and is ignored. On the title it does nothing.
+TEST_F(Dispatch, BackCommandIsEscExceptOnTheTitle) {
+    struct Outcome {
+        std::int16_t screen_state;
+        std::vector<std::string> sounds;
+        double seconds;
+    };
+    auto leave = [this](std::int16_t from, bool by_menu) {
+        SetUp();
+        t->state.screen_state = from;
+        t->state.rain_running = from == screen::official_play || from == screen::option_play;
+        if (by_menu) {
+            t->platform.menu_at(0.3, MenuCommand::form_back);
+            input->menu_command(MenuCommand::form_back);
+        } else {
+            input->key_down(escape_key);
+        }
+        return Outcome{t->state.screen_state, t->sound.calls, t->platform.clock_seconds()};
+    };
+    for (std::int16_t from : {screen::story, screen::official_play, screen::options, screen::option_play,
+                              screen::rankings}) {
+        Outcome esc = leave(from, false), back = leave(from, true);
+        EXPECT_EQ(back.screen_state, esc.screen_state) << from;
+        EXPECT_EQ(back.screen_state, from == screen::option_play ? screen::options : screen::title);
+        EXPECT_EQ(back.sounds, esc.sounds) << from;
+        EXPECT_GT(back.seconds, 2.0);  // faded out and in
+        EXPECT_FALSE(t->state.rain_running);
+    }
+
+    SetUp();
     t->state.screen_state = screen::title;
     input->menu_command(MenuCommand::form_back);
     EXPECT_FALSE(t->platform.ended());
     EXPECT_EQ(t->state.screen_state, screen::title);
-    t->state.screen_state = screen::options;
-    input->menu_command(MenuCommand::form_back);
-    EXPECT_EQ(t->state.screen_state, screen::title);
+    EXPECT_TRUE(t->sound.calls.empty());
+    EXPECT_EQ(t->platform.clock_seconds(), 0.0);
 }
 
 TEST_F(Dispatch, BackCommandKeepsEscConditions) {
@@ -79,20 +109,46 @@ TEST_F(Dispatch, BackCommandKeepsEscConditions) {
     EXPECT_TRUE(t->sound.calls.empty());
 }
 
+// The help page beside the program, and the ranking server's top page as the home page; a page
+// that cannot be opened is named in a message, with the reason.
 TEST_F(Dispatch, BrowserPages) {
+    setenv("KELVORA_RANKING_SERVER", "http://ranking.test:8470", 1);
     input->menu_command(MenuCommand::open_help);
     input->menu_command(MenuCommand::homepage);
-    ASSERT_EQ(t->fakes.browser.opened.size(), 2u);
-    EXPECT_EQ(t->fakes.browser.opened[0], t->app.app_dir + "help.html");
-    EXPECT_EQ(t->fakes.browser.opened[1].rfind("https://", 0), 0u);
+    EXPECT_EQ(t->fakes.browser.opened,
+              (std::vector<std::string>{t->app.app_dir + "help.html", "http://ranking.test:8470/"}));
+    EXPECT_TRUE(t->platform.messages().empty());
+
+    t->fakes.browser.failure = "no browser";
+    input->menu_command(MenuCommand::open_help);
+    ASSERT_EQ(t->platform.messages().size(), 1u);
+    EXPECT_NE(t->platform.messages()[0].find(t->app.app_dir + "help.html"), std::string::npos);
+    EXPECT_NE(t->platform.messages()[0].find("no browser"), std::string::npos);
+
+    // Only a web address is handed to the browser.
+    setenv("KELVORA_RANKING_SERVER", "-x; file:///etc/passwd", 1);
+    input->menu_command(MenuCommand::homepage);
+    EXPECT_EQ(t->fakes.browser.opened.size(), 3u);
+    ASSERT_EQ(t->platform.messages().size(), 2u);
+    EXPECT_NE(t->platform.messages()[1].find("-x; file:///etc/passwd"), std::string::npos);
+    unsetenv("KELVORA_RANKING_SERVER");
 }
 
+// The fonts go, then the music, then the program; nothing runs after it.
 TEST_F(Dispatch, QuitAndCloseStopTheMusicAndEnd) {
     t->sound.open_tune(t->app.app_dir + "kelvora1.mid");
     t->sound.play_tune();
-    EXPECT_THROW(input->menu_command(MenuCommand::ending), ProgramEnded);
+    t->sound.calls.clear();
+    t->state.screen_state = screen::options;
+    t->platform.menu_at(1.0, MenuCommand::ending);
+    t->platform.key_down_at(1.1, escape_key);
+    EXPECT_THROW(t->platform.run_for(5.0), ProgramEnded);
     EXPECT_TRUE(t->platform.ended());
-    EXPECT_FALSE(t->sound.tune_open());
+    EXPECT_EQ(t->sound.calls, std::vector<std::string>{"close"});
+    EXPECT_EQ(t->app.fonts.text_font.height, 0);
+    EXPECT_EQ(t->app.fonts.name_font.height, 0);
+    t->platform.run_for(5.0);
+    EXPECT_EQ(t->state.screen_state, screen::options);  // the Esc never came
 
     SetUp();
     EXPECT_THROW(input->window_closed(), ProgramEnded);

@@ -1,8 +1,10 @@
 #include "core/picture_store.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 
 #include "platform/bmp.hpp"
@@ -57,22 +59,34 @@ TEST(PictureStore, LoadsEveryPictureAndMakesTheSurfaces) {
 TEST(PictureStore, NamesTheFileAtFault) {
     struct Case {
         const char* file;
-        int width, height, depth;  // 0: remove the file; -1: write garbage
+        int width, height, depth;  // 0: remove the file; -1: write garbage; -2: a folder; -3: a FIFO
         const char* expected;
     } cases[] = {
         {"moji_image2.bmp", 0, 0, 0, "moji_image2.bmp: missing"},
         {"block_image3.bmp", 24, 25, 8, "block_image3.bmp: wrong size 24x25, expected 25x25"},
         {"story_moji2.bmp", 500, 500, 8, "story_moji2.bmp: wrong depth 8 bits, expected 1"},
+        {"open_image2.bmp", 140, 105, 24, "open_image2.bmp: wrong depth 24 bits, expected 8"},
         {"open_image.bmp", -1, 0, 0, "open_image.bmp: unreadable: "},
+        {"rank_image.bmp", -2, 0, 0, "rank_image.bmp: unreadable: is a directory"},
+        {"story_image.bmp", -3, 0, 0, "story_image.bmp: unreadable: not a regular file"},
     };
     for (const auto& c : cases) {
         const std::string dir = complete_folder();
         const std::string path = dir + c.file;
-        if (c.width == 0) {
-            std::filesystem::remove(path);
-        } else if (c.width < 0) {
+        if (c.width <= -2 || c.width == 0) std::filesystem::remove(path);
+        if (c.width == -2) std::filesystem::create_directory(path);
+        if (c.width == -3) {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        }
+        if (c.width == -1) {
             std::filesystem::resize_file(path, 100);
-        } else {
+        } else if (c.depth == 24) {
+            // A 32-bit file relabelled: its rows are long enough for 24 bits.
+            save_bmp(path, Bitmap::rgb(c.width, c.height));
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(28);
+            file.put(24);
+        } else if (c.width > 0) {
             save_bmp(path, picture_for(picture_files()[0], c.width, c.height, c.depth));
         }
         PictureStore store;

@@ -91,12 +91,12 @@ struct Registration : ::testing::Test {
                                    {point_rank_file, &s.point_ranking}, {chain_rank_file, &s.chain_ranking}})
             save_ranking(t->app, file, *table);
         for (const char* file : {official_rank_file, point_rank_file, chain_rank_file})
-            before[file] = read_bytes(t->app.app_dir + file);
+            before[file] = read_bytes(t->app.data_dir + file);
         s.name_entry = true;
         s.player_name = "Ab!";
         s.name_length = 3;
     }
-    bool changed(const char* file) { return read_bytes(t->app.app_dir + file) != before[file]; }
+    bool changed(const char* file) { return read_bytes(t->app.data_dir + file) != before[file]; }
     std::unique_ptr<TestApp> t;
     std::map<std::string, std::string> before;
 };
@@ -120,7 +120,7 @@ TEST_F(Registration, OnlyTheChainFileIsRewrittenForAChainPlace) {
     EXPECT_EQ(t->sound.waves(), (std::vector<std::string>{"over.wav"}));
     rank_table loaded;
     std::string error;
-    ASSERT_TRUE(load_rank_file(t->app.app_dir + chain_rank_file, make_rank_table(10, 1), loaded, error));
+    ASSERT_TRUE(load_rank_file(t->app.data_dir + chain_rank_file, make_rank_table(10, 1), loaded, error));
     EXPECT_EQ(loaded, s.chain_ranking);
 }
 
@@ -252,7 +252,7 @@ TEST_F(Escape, AbandonedGameNeverReachesTheRankingChecks) {
 TEST(SaveRanking, FailureEndsTheProgramNamingTheFile) {
     testing::TestApp test;
     const std::string dir = testing::make_temp_dir();
-    test.app.app_dir = dir + "gone/";
+    test.app.data_dir = dir + "gone/";
     EXPECT_THROW(save_ranking(test.app, point_rank_file, make_rank_table(1000, 1000)), ProgramEnded);
     std::filesystem::remove_all(dir);
     ASSERT_EQ(test.platform.errors().size(), 1u);

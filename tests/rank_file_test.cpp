@@ -272,7 +272,14 @@ TEST_F(RankFileTest, FilesThatCannotBeRead) {
     error.clear();
     fs::create_directory(dir + "folder.dat");
     EXPECT_FALSE(load_rank_file(dir + "folder.dat", make_rank_table(0, 0), loaded, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
+    // A FIFO is refused at once, for reading and for writing, and stays what it was.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    EXPECT_FALSE(load_rank_file(path, make_rank_table(0, 0), loaded, error));
+    EXPECT_EQ(error, "cannot read " + path + ": not a regular file");
+    EXPECT_FALSE(save_rank_file(path, make_rank_table(0, 0), error));
+    EXPECT_EQ(error, "cannot write " + path + ": not a regular file");
+    EXPECT_TRUE(fs::is_fifo(path));
 }
 
 TEST_F(RankFileTest, SaveFailureLeavesTheOldFile) {
@@ -299,6 +306,96 @@ TEST_F(RankFileTest, SaveFailureLeavesTheOldFile) {
     int files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++files;
     EXPECT_EQ(files, 1) << "the half-written new file was left behind";
+}
+
+std::size_t files_in(const std::string& folder) {
+    return std::size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// Root passes every permission check; acting as "nobody" it is held by them like anyone else.
+class AsPlainUser {
+public:
+    AsPlainUser() {
+        if (::geteuid() != 0) return;
+        group_ = ::setegid(65534) == 0;
+        user_ = group_ && ::seteuid(65534) == 0;
+    }
+    ~AsPlainUser() {
+        if (user_) ::seteuid(0);
+        if (group_) ::setegid(0);
+    }
+    bool held_by_permissions() const { return ::geteuid() != 0; }
+
+private:
+    bool group_ = false, user_ = false;
+};
+
+// A folder that takes no new file still lets a writable rank file be saved, in place; a
+// read-only rank file is reported and left as it was.
+TEST_F(RankFileTest, PermissionsDecideAsForAWriteInPlace) {
+    std::string error;
+    ASSERT_TRUE(save_rank_file(path, played_table(), error)) << error;
+    fs::permissions(path, fs::perms(0666));
+    fs::permissions(dir, fs::perms(0555));
+    {
+        AsPlainUser plain;
+        if (!plain.held_by_permissions()) {
+            GTEST_SKIP() << "cannot act as a plain user";
+        }
+        EXPECT_TRUE(save_rank_file(path, make_rank_table(5, 1), error)) << error;
+    }
+    rank_table loaded;
+    ASSERT_TRUE(load_rank_file(path, make_rank_table(0, 0), loaded, error));
+    EXPECT_EQ(loaded, make_rank_table(5, 1));
+    EXPECT_EQ(fs::file_size(path), 108u);
+
+    fs::permissions(path, fs::perms(0444));
+    fs::permissions(dir, fs::perms(0777));
+    {
+        AsPlainUser plain;
+        EXPECT_FALSE(save_rank_file(path, played_table(), error));
+    }
+    EXPECT_EQ(error, "cannot write " + path + ": Permission denied");
+    EXPECT_TRUE(load_rank_file(path, make_rank_table(0, 0), loaded, error));
+    EXPECT_EQ(loaded, make_rank_table(5, 1));
+    EXPECT_EQ(files_in(dir), 1u);
+}
+
+TEST_F(RankFileTest, LinkedFileStaysALink) {
+    fs::create_directory(dir + "store");
+    fs::create_symlink("store/kept.dat", path);
+    std::string error;
+    // The first save creates the file the link names; the second replaces it.
+    for (const rank_table& table : {make_rank_table(0, 0), played_table()}) {
+        ASSERT_TRUE(save_rank_file(path, table, error)) << error;
+        EXPECT_TRUE(fs::is_symlink(path));
+        EXPECT_EQ(fs::read_symlink(path), "store/kept.dat");
+        EXPECT_EQ(files_in(dir), 2u);
+        EXPECT_EQ(files_in(dir + "store"), 1u);
+    }
+    EXPECT_EQ(read_bytes(dir + "store/kept.dat"), fixture("rank_played_official.dat"));
+}
+
+// A save killed half-way leaves "<file>.new"; the next save takes its name over, whatever stands
+// there, and never writes through it.
+TEST_F(RankFileTest, LeftoverTemporaryFileIsTakenOver) {
+    const std::string temp = path + ".new";
+    const std::string outside = testing::make_temp_dir() + "outside.dat";
+    write_bytes(outside, "not a rank file");
+    std::string error;
+    for (int kind = 0; kind < 4; ++kind) {
+        switch (kind) {
+        case 0: write_bytes(temp, fixture("rank_played_official.dat").substr(0, 50)); break;
+        case 1: fs::create_symlink(outside, temp); break;
+        case 2: ASSERT_EQ(::mkfifo(temp.c_str(), 0644), 0); break;
+        case 3: fs::create_hard_link(outside, temp); break;
+        }
+        ASSERT_TRUE(save_rank_file(path, played_table(), error)) << kind << ": " << error;
+        EXPECT_EQ(read_bytes(path), fixture("rank_played_official.dat")) << kind;
+        EXPECT_EQ(files_in(dir), 1u) << kind;
+    }
+    EXPECT_EQ(read_bytes(outside), "not a rank file");
+    fs::remove_all(fs::path(outside).parent_path());
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ protected:
 
     std::vector<RecordingText::Call>& texts() { return test->fakes.text.calls; }
     FakeHttp& http() { return test->fakes.http; }
-    std::string net_file() const { return app.app_dir + net_rank_file; }
+    std::string net_file() const { return app.data_dir + net_rank_file; }
 
     // What start-up read from an earlier run's net_rank.dat.
     rank_table earlier_net_ranking() {

@@ -64,6 +64,7 @@ protected:
         input_ = std::make_unique<GameInput>(test->app);
         test->platform.set_input_handler(input_.get());
         test->app.app_dir = dir;
+        test->app.data_dir = dir;
         // A start-up that ends the program leaves the test its game to look at.
         try {
             start_up(test->app, 2026);
@@ -122,8 +123,9 @@ TEST_F(StartUpTest, EndsOnTheTitleWithItsMusic) {
     auto& calls = test->sound.calls;
     EXPECT_NE(std::find(calls.begin(), calls.end(), "open kelvora1.mid"), calls.end());
     EXPECT_TRUE(test->sound.tune_playing());
-    // The title picture was faded in: 22 pauses of 0.05 s.
-    EXPECT_GE(test->platform.clock_seconds(), 1.1 - 1e-6);
+    // The opening ran before the title: its pauses, the fade out and the title's fade in.
+    EXPECT_NEAR(test->platform.clock_seconds(), 2.0 + 21 * 0.05 + 22 * 0.05, 1e-3);
+    EXPECT_EQ(test->sound.waves(), std::vector<std::string>{"fan.wav"});
 }
 
 TEST_F(StartUpTest, StartValuesAndSeed) {
@@ -135,6 +137,7 @@ TEST_F(StartUpTest, StartValuesAndSeed) {
     s.net_fetch_state = 1;
     s.player_name = "ABC";
     test.app.app_dir = dir;
+    test.app.data_dir = dir;
     start_up(test.app, 99);
     EXPECT_EQ(s.settings, (std::array<std::int16_t, 7>{0, 4, 3, 1, 3, 2, 2}));
     EXPECT_EQ(s.total_score, 0);
@@ -200,6 +203,36 @@ TEST_F(StartUpTest, DamagedFileStartsNormallyAndIsLeftAlone) {
     EXPECT_EQ(read_bytes(dir + "offical_rank.dat"), bytes);
 }
 
+TEST_F(StartUpTest, RankFilesLiveInTheDataFolderMadeOnTheFirstRun) {
+    testing::TestApp test;
+    test.app.app_dir = dir;
+    test.app.data_dir = dir + "share/kelvora";
+    start_up(test.app, 1);
+    ASSERT_TRUE(test.platform.errors().empty()) << test.platform.errors()[0];
+    for (const char* file : {official_rank_file, point_rank_file, chain_rank_file, net_rank_file}) {
+        EXPECT_EQ(fs::file_size(dir + "share/kelvora/" + file), 108u) << file;
+        EXPECT_FALSE(fs::exists(dir + file)) << file;
+    }
+    // A ranking entered later is saved there too.
+    save_ranking(test.app, chain_rank_file, changed(test.state.chain_ranking, "DAT"));
+    EXPECT_GT(fs::file_size(dir + "share/kelvora/" + chain_rank_file), 108u);
+    EXPECT_FALSE(fs::exists(dir + chain_rank_file));
+
+    // Without a folder for them, or one that cannot be made, the program ends saying so.
+    testing::TestApp nowhere;
+    nowhere.app.app_dir = dir;
+    EXPECT_THROW(start_up(nowhere.app, 1), ProgramEnded);
+    ASSERT_EQ(nowhere.platform.errors().size(), 1u);
+    EXPECT_NE(nowhere.platform.errors()[0].find("rank files"), std::string::npos);
+    testing::TestApp blocked;
+    blocked.app.app_dir = dir;
+    blocked.app.data_dir = dir + "back_image.bmp/kelvora/";
+    EXPECT_THROW(start_up(blocked.app, 1), ProgramEnded);
+    ASSERT_EQ(blocked.platform.errors().size(), 1u);
+    EXPECT_NE(blocked.platform.errors()[0].find("back_image.bmp/kelvora/"), std::string::npos);
+    EXPECT_FALSE(blocked.platform.shown());
+}
+
 TEST_F(StartUpTest, MissingPictureEndsTheProgramNamingIt) {
     fs::remove(dir + "moji_image.bmp");
     auto test = run();
@@ -227,8 +260,10 @@ TEST_F(StartUpTest, InputDuringStartUpDoesNothing) {
     GameInput input(test.app);
     test.platform.set_input_handler(&input);
     test.app.app_dir = dir;
+    test.app.data_dir = dir;
     // Esc on the title would end the program; a click on a menu entry would leave the title.
-    for (double t : {0.2, 0.6, 1.0}) {
+    // The times fall into the opening's slide-in, its shine and both of its fades.
+    for (double t : {0.2, 0.6, 1.25, 2.5, 3.5}) {
         test.platform.key_down_at(t, 27);
         test.platform.press_at(t + 0.01, MouseButton::left, 250, 300);
         test.platform.press_at(t + 0.02, MouseButton::left, 250, 400);
@@ -236,7 +271,7 @@ TEST_F(StartUpTest, InputDuringStartUpDoesNothing) {
     start_up(test.app, 1);
     EXPECT_FALSE(test.platform.ended());
     EXPECT_EQ(test.state.screen_state, screen::title);
-    EXPECT_TRUE(test.sound.waves().empty());
+    EXPECT_EQ(test.sound.waves(), std::vector<std::string>{"fan.wav"});
 }
 
 }  // namespace

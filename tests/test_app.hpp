@@ -21,11 +21,11 @@ struct TestApp {
     GameState& state = app.state;
     HeadlessPlatform& platform = fakes.platform;
     RecordingSound& sound = fakes.sound;
-    std::string owned_dir;  // a temporary app_dir made for this game, removed with it
+    std::string owned_dir;  // a temporary app_dir and data_dir made for this game, removed with it
 };
 
 // A headless game with every picture loaded from the committed assets, buffer and work_image
-// made, and app_dir set to `dir` (a temporary folder of the test's, ending in "/").
+// made, and app_dir and data_dir set to `dir` (a temporary folder of the test's, ending in "/").
 std::unique_ptr<TestApp> make_test_app(const std::string& dir = "");
 
 // A fresh empty temporary folder, ending in "/".

@@ -14,6 +14,7 @@ std::unique_ptr<TestApp> make_test_app(const std::string& dir) {
     if (!error.empty()) throw std::runtime_error(error);
     if (dir.empty()) test->owned_dir = make_temp_dir();
     test->app.app_dir = dir.empty() ? test->owned_dir : dir;
+    test->app.data_dir = test->app.app_dir;
     test->platform.set_picture(&test->app.pictures.work_image.bitmap);
     return test;
 }

@@ -19,13 +19,19 @@ namespace kelvora::tools {
 // ---- quantiser -------------------------------------------------------------------------------
 
 struct QuantiseOptions {
-    bool dither = false;       // error diffusion, for soft gradients
-    bool colour_cube = false;  // entries 0..215 are the 6x6x6 cube (index 36r + 6g + b)
+    bool dither = false;          // error diffusion, for soft gradients
+    std::vector<Colour> leading{};  // entries that open the table as they are (the fade colours)
 };
 
 // Turns a picture into an 8-bit bitmap with a colour table of its own. Black and white are
-// always exact entries (the cube holds them too), so masks and grounds stay pure.
+// always exact entries, so masks and grounds stay pure.
 Bitmap quantise(const QImage& image, const QuantiseOptions& options = {});
+
+// The `count` colours that show a weighted set of packed 0xRRGGBB colours best beside the
+// `given` ones, which take part as they are: a weighted median cut, refined by k-means. Fewer
+// distinct colours than asked are returned as they are, padded with black.
+using ColourHistogram = std::vector<std::pair<std::uint32_t, double>>;
+std::vector<Colour> fit_colours(const ColourHistogram& histogram, int count, const std::vector<Colour>& given);
 
 // A 1-bit bitmap: 1 (white) wherever `is_white` holds.
 template <class Predicate>
@@ -57,8 +63,7 @@ QImage new_canvas(int width, int height, QColor fill = QColor(0, 0, 0));
 // The rainy-night ground shared by every screen: a deep blue gradient, blurred lights far away
 // and fine slanted rain.
 struct NightStyle {
-    // Green kept low against blue: fades show every screen in the title's 6x6x6 cube, where a
-    // greener navy would turn teal.
+    // Green kept low against blue, so that the navy never turns teal.
     QColor top{4, 7, 28};
     QColor bottom{12, 24, 88};
     int lights = 26;         // blurred coloured lights
@@ -103,15 +108,54 @@ QColor drop_colour(int index);
 // One letter of the logo "ケルボラ" in its cell, in its drop colour; `shine` draws it lit up.
 void paint_logo_letter(QPainter& p, int index, const QRectF& cell, double size, bool shine);
 
-std::vector<Picture> make_title_pictures();   // open_image, open_image2, icon
+// open_image, open_image2, icon; open_image's table opens with the fade colours, fitted to the
+// screens composed from the title and `other_pictures`.
+std::vector<Picture> make_title_pictures(const std::vector<Picture>& other_pictures);
 std::vector<Picture> make_screen_pictures();  // option_image, rank_image, rank_image2
 std::vector<Picture> make_play_pictures();    // back_image, restart_image, block_image0..8
 std::vector<Picture> make_moji_pictures();    // moji_image, moji_image2
 std::vector<Picture> make_story_pictures();   // story_image, story_moji1, story_moji2
 
+// The icon art drawn `size` pixels square on `ground` (the window icon's is black).
+QImage paint_icon(int size, QColor ground);
+// The desktop's icons, kelvora_<size>.png for each of desktop_icon_sizes(), into `folder`.
+const std::vector<int>& desktop_icon_sizes();
+bool write_desktop_icons(const std::string& folder);
+
 bool write_sounds(const std::string& folder);
 bool write_tunes(const std::string& folder);
 bool write_help_page(const std::string& folder);
+
+// ---- fade colours ----------------------------------------------------------------------------
+
+// The pictures the screens are composed of.
+struct ScreenPictures {
+    Surface open, open2, option, rank, rank2, back, restart, moji, moji2, story, story1, story2;
+    Surface blocks[9];
+};
+ScreenPictures load_screen_pictures(const std::string& folder);
+// From made pictures; `title` stands in for open_image.
+ScreenPictures screen_pictures(const std::vector<Picture>& pictures, const QImage& title);
+
+// Every picture the game fades, composed as the game shows it: the title with a lit entry,
+// options, rankings, official and option play, game over, the opening's last picture and the story's last picture.
+struct FadedScreen {
+    const char* name;
+    QImage image;
+};
+std::vector<FadedScreen> faded_screens(const ScreenPictures& pictures);
+
+// A fade shows a screen in the first 216 entries of the title's table, with black behind them.
+inline constexpr int fade_colour_count = 216;
+// The 216 colours that show the faded screens best: k-means over their pixels, weighted by
+// area and, round by round, towards the screens whose worst pixels fare worst.
+std::vector<Colour> fit_fade_colours(const std::vector<FadedScreen>& screens);
+// A screen as a fade shows it, and its colour error there (RGB distance per pixel).
+QImage as_faded(const QImage& screen, const Palette& title_palette);
+struct ColourError {
+    double mean, p99;
+};
+ColourError fade_error(const QImage& screen, const Palette& title_palette);
 
 // Sample screens composed from the pictures in `folder`, as the game composes them.
 QImage make_screen_previews(const std::string& folder);

@@ -1,4 +1,5 @@
-// make_assets: draws every picture, synthesises the sounds, writes the tunes and the help page.
+// make_assets: draws every picture and the desktop icons, synthesises the sounds, writes the tunes
+// and the help page.
 //
 //   make_assets <asset folder> [--contact-sheet <file.png>] [--preview <file.png>]
 //
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "platform/bmp.hpp"
@@ -87,10 +89,18 @@ int main(int argc, char** argv) {
         }
 
     std::vector<Picture> pictures;
-    for (auto* make : {make_title_pictures, make_screen_pictures, make_play_pictures, make_moji_pictures,
-                       make_story_pictures}) {
+    for (auto* make : {make_screen_pictures, make_play_pictures, make_moji_pictures, make_story_pictures}) {
         auto made = make();
         for (auto& picture : made) pictures.push_back(std::move(picture));
+    }
+    // The title's colour table is fitted to the screens made of all the other pictures.
+    std::vector<Picture> title = make_title_pictures(pictures);
+    pictures.insert(pictures.begin(), std::make_move_iterator(title.begin()), std::make_move_iterator(title.end()));
+    // How well a fade shows each screen, for whoever changes a picture.
+    const ScreenPictures made = screen_pictures(pictures, to_qimage(pictures.front().bitmap));
+    for (const FadedScreen& screen : faded_screens(made)) {
+        const ColourError error = fade_error(screen.image, pictures.front().bitmap.palette());
+        std::printf("fade colour error, %-11s mean %5.2f, 99th percentile %6.2f\n", screen.name, error.mean, error.p99);
     }
     bool ok = true;
     for (const Picture& picture : pictures) {
@@ -101,6 +111,8 @@ int main(int argc, char** argv) {
     }
     if (!write_sounds(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write the sounds\n");
     if (!write_tunes(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write the tunes\n");
+    if (!write_desktop_icons(folder + "icons/"))
+        ok = false, std::fprintf(stderr, "make_assets: cannot write the icons\n");
     if (!write_help_page(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write help.html\n");
     if (!sheet_path.empty() && !contact_sheet(pictures).save(QString::fromStdString(sheet_path), "PNG")) {
         std::fprintf(stderr, "make_assets: cannot write %s\n", sheet_path.c_str());

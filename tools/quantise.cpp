@@ -106,7 +106,59 @@ Colour to_colour(const std::array<double, 3>& c) {
     return {clamp8(c[0]), clamp8(c[1]), clamp8(c[2])};
 }
 
+// k-means over weighted colours; the first `pinned` centres stay where they are.
+void refine(const std::vector<Bin>& bins, std::vector<std::array<double, 3>>& centres, int pinned, int iterations) {
+    const int k = int(centres.size());
+    std::vector<int> owner(bins.size(), -1);
+    for (int iteration = 0; iteration < iterations; ++iteration) {
+        std::vector<std::array<double, 3>> sum(k, {0, 0, 0});
+        std::vector<double> weight(k, 0);
+        bool moved = false;
+        for (std::size_t i = 0; i < bins.size(); ++i) {
+            const Bin& bin = bins[i];
+            int best = 0;
+            double best_d = std::numeric_limits<double>::max();
+            for (int j = 0; j < k; ++j) {
+                const double dr = bin.c[0] - centres[j][0], dg = bin.c[1] - centres[j][1], db = bin.c[2] - centres[j][2];
+                const double d = dr * dr + dg * dg + db * db;
+                if (d < best_d) {
+                    best_d = d;
+                    best = j;
+                }
+            }
+            moved |= owner[i] != best;
+            owner[i] = best;
+            for (int c = 0; c < 3; ++c) sum[best][c] += bin.c[c] * bin.weight;
+            weight[best] += bin.weight;
+        }
+        if (!moved) break;
+        for (int j = pinned; j < k; ++j)
+            if (weight[j] > 0) centres[j] = {sum[j][0] / weight[j], sum[j][1] / weight[j], sum[j][2] / weight[j]};
+    }
+}
+
 }  // namespace
+
+std::vector<Colour> fit_colours(const ColourHistogram& histogram, int count, const std::vector<Colour>& given) {
+    std::vector<Bin> bins;
+    for (auto [v, weight] : histogram) {
+        const Colour c = Colour::from_packed(v);
+        if (weight <= 0 || std::find(given.begin(), given.end(), c) != given.end()) continue;
+        bins.push_back({{double(c.r), double(c.g), double(c.b)}, weight, weight});
+    }
+    std::vector<Colour> fitted;
+    if (int(bins.size()) <= count) {
+        for (const Bin& bin : bins) fitted.push_back(to_colour(bin.c));
+    } else {
+        std::vector<std::array<double, 3>> centres;
+        for (Colour c : given) centres.push_back({double(c.r), double(c.g), double(c.b)});
+        for (const auto& mean : median_cut(bins, count)) centres.push_back(mean);
+        refine(bins, centres, int(given.size()), 60);
+        for (std::size_t j = given.size(); j < centres.size(); ++j) fitted.push_back(to_colour(centres[j]));
+    }
+    fitted.resize(std::size_t(std::max(count, 0)), black);
+    return fitted;
+}
 
 Bitmap quantise(const QImage& source, const QuantiseOptions& options) {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
@@ -131,17 +183,11 @@ Bitmap quantise(const QImage& source, const QuantiseOptions& options) {
 
     Palette palette{};
     int fixed = 0;
-    if (options.colour_cube) {
-        for (int r = 0; r < 6; ++r)
-            for (int g = 0; g < 6; ++g)
-                for (int b = 0; b < 6; ++b)
-                    palette[36 * r + 6 * g + b] = {std::uint8_t(51 * r), std::uint8_t(51 * g), std::uint8_t(51 * b)};
-        fixed = 216;
-    } else {
-        palette[0] = black;
-        palette[1] = white;
-        fixed = 2;
-    }
+    const bool led = !options.leading.empty();
+    for (Colour c : options.leading)
+        if (fixed < 254) palette[fixed++] = c;
+    for (Colour pure : {black, white})
+        if (std::find(palette.begin(), palette.begin() + fixed, pure) == palette.begin() + fixed) palette[fixed++] = pure;
     const int free_entries = 256 - fixed;
 
     // Colours the fixed entries do not already hold exactly.
@@ -150,8 +196,8 @@ Bitmap quantise(const QImage& source, const QuantiseOptions& options) {
         const Colour c = Colour::from_packed(v);
         const int d = distance2(palette[nearest(palette, fixed, c.r, c.g, c.b)], c.r, c.g, c.b);
         if (d == 0) continue;
-        // With the cube, weight colours by how badly the cube alone would show them.
-        const double weight = options.colour_cube ? count * std::sqrt(double(d)) : count;
+        // Behind leading entries, weight colours by how badly those alone would show them.
+        const double weight = led ? count * std::sqrt(double(d)) : count;
         bins.push_back({{double(c.r), double(c.g), double(c.b)}, weight, count});
     }
 
@@ -166,26 +212,7 @@ Bitmap quantise(const QImage& source, const QuantiseOptions& options) {
         std::vector<std::array<double, 3>> all(k);
         for (int i = 0; i < fixed; ++i) all[i] = {double(palette[i].r), double(palette[i].g), double(palette[i].b)};
         for (std::size_t i = 0; i < centres.size(); ++i) all[fixed + i] = centres[i];
-        for (int iteration = 0; iteration < 8; ++iteration) {
-            std::vector<std::array<double, 3>> sum(k, {0, 0, 0});
-            std::vector<double> weight(k, 0);
-            for (const Bin& bin : bins) {
-                int best = 0;
-                double best_d = std::numeric_limits<double>::max();
-                for (int j = 0; j < k; ++j) {
-                    const double dr = bin.c[0] - all[j][0], dg = bin.c[1] - all[j][1], db = bin.c[2] - all[j][2];
-                    const double d = dr * dr + dg * dg + db * db;
-                    if (d < best_d) {
-                        best_d = d;
-                        best = j;
-                    }
-                }
-                for (int c = 0; c < 3; ++c) sum[best][c] += bin.c[c] * bin.weight;
-                weight[best] += bin.weight;
-            }
-            for (int j = fixed; j < k; ++j)
-                if (weight[j] > 0) all[j] = {sum[j][0] / weight[j], sum[j][1] / weight[j], sum[j][2] / weight[j]};
-        }
+        refine(bins, all, fixed, 8);
         for (int j = fixed; j < k; ++j) palette[used++] = to_colour(all[j]);
     }
     // Unused entries repeat black, so that nothing picks them by accident.

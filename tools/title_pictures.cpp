@@ -97,29 +97,22 @@ QImage paint_title(bool highlighted) {
     return image;
 }
 
-QImage paint_icon() {
-    QImage image = new_canvas(32, 32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(QPointF(0, 0), QPointF(0, 32));
-    g.setColorAt(0, QColor(8, 16, 44));
-    g.setColorAt(1, QColor(20, 46, 100));
-    p.setPen(Qt::NoPen);
-    p.setBrush(g);
-    p.drawRoundedRect(QRectF(0, 0, 32, 32), 6, 6);
-    paint_drop(p, QPointF(16, 16.5), 27, QColor(70, 150, 255), false);
-    return image;
-}
-
 }  // namespace
 
-std::vector<Picture> make_title_pictures() {
+std::vector<Picture> make_title_pictures(const std::vector<Picture>& other_pictures) {
     std::vector<Picture> out;
     const QImage title = paint_title(false);
-    out.push_back({"open_image.bmp", quantise(title, {.dither = true, .colour_cube = true})});
-    const QImage lit = paint_title(true).copy(menu_strip);
-    out.push_back({"open_image2.bmp", quantise(lit, {.dither = true})});
-    out.push_back({"icon.bmp", quantise(paint_icon())});
+    Bitmap lit = quantise(paint_title(true).copy(menu_strip), {.dither = true});
+
+    // Every fade shows its screen in the first 216 colours of the title's table: fit them to
+    // every screen that is faded, then give the title the rest of its table for itself.
+    std::vector<Picture> pictures = other_pictures;
+    pictures.push_back({"open_image2.bmp", lit});
+    const std::vector<Colour> fade_colours = fit_fade_colours(faded_screens(screen_pictures(pictures, title)));
+
+    out.push_back({"open_image.bmp", quantise(title, {.dither = true, .leading = fade_colours})});
+    out.push_back({"open_image2.bmp", std::move(lit)});
+    out.push_back({"icon.bmp", quantise(paint_icon(32, QColor(0, 0, 0)))});
     return out;
 }
 

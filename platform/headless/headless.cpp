@@ -35,9 +35,12 @@ bool HeadlessPlatform::deliver_next(double limit) {
         if (next > limit) return delivered;
         now_ = std::max(now_, next);
         if (next_event <= tick_time) {
-            auto event = std::move(script_.begin()->second);
+            Scripted event = std::move(script_.begin()->second);
             script_.erase(script_.begin());
-            if (handler_) event(*handler_);
+            if (event.action)
+                event.action();
+            else if (handler_ && !version_open_)
+                event.input(*handler_);
         } else {
             next_tick_ = now_ + interval_ms_ / 1000.0;
             // Like a Qt timer, a tick never starts while the previous one is still running.
@@ -46,6 +49,7 @@ bool HeadlessPlatform::deliver_next(double limit) {
                 ++ticks_run_;
                 handler_->timer_tick();
                 in_tick_ = false;
+                if (after_tick) after_tick();
             }
         }
         delivered = true;
@@ -56,6 +60,7 @@ void HeadlessPlatform::refresh() {
     ++refresh_count_;
     refreshed_.clear();
     if (picture_) refreshed_.push_back(Rect{0, 0, picture_->width(), picture_->height()});
+    if (on_refresh) on_refresh();
 }
 
 void HeadlessPlatform::set_interval(int milliseconds) {
@@ -74,8 +79,20 @@ void HeadlessPlatform::end_program(int status) {
     throw ProgramEnded{exit_status_};
 }
 
+void HeadlessPlatform::show_version(const Bitmap& background) {
+    version_background_ = background;
+    ++version_shown_;
+    version_open_ = true;
+    while (version_open_ && !ended_ && !script_.empty()) deliver_next(script_.begin()->first);
+    version_open_ = false;
+}
+
 void HeadlessPlatform::at(double time, std::function<void(InputHandler&)> event) {
-    script_.emplace(time, std::move(event));
+    script_.emplace(time, Scripted{std::move(event), {}});
+}
+
+void HeadlessPlatform::close_version_at(double time) {
+    script_.emplace(time, Scripted{{}, [this] { version_open_ = false; }});
 }
 
 void HeadlessPlatform::press_at(double time, MouseButton button, double x, double y) {

@@ -40,8 +40,14 @@ public:
     void refresh(const std::vector<Rect>& changed) override {
         ++refresh_count_;
         refreshed_ = changed;
+        if (on_refresh) on_refresh();
     }
     void show_error(const std::string& message) override { errors_.push_back(message); }
+    void show_message(const std::string& message) override { messages_.push_back(message); }
+    // Modal: runs the script (and ticks, if the timer is on) until a scripted close_version_at;
+    // input meant for the game window meanwhile is dropped, as a modal window blocks it. With
+    // nothing more scripted, the window is closed at once.
+    void show_version(const Bitmap& background) override;
     // Records the status and throws ProgramEnded, so that a test's program stops where the real
     // one would exit.
     [[noreturn]] void end_program(int status) override;
@@ -53,8 +59,15 @@ public:
     void key_down_at(double time, int key_code);
     void key_press_at(double time, int char_code);
     void menu_at(double time, MenuCommand command);
+    // Closes the version window, if it is open at `time` (a click on its picture, or its close box).
+    void close_version_at(double time);
     // Runs events (and ticks) for `seconds` of virtual time.
     void run_for(double seconds) { run_events_until(now_ + seconds); }
+
+    // Called on every refresh, so a test can look at each frame the moment it is shown.
+    std::function<void()> on_refresh;
+    // Called after every tick, shown or not (a tick that changes nothing presents nothing).
+    std::function<void()> after_tick;
 
     // What the game did
     const Bitmap* picture() const { return picture_; }
@@ -63,16 +76,26 @@ public:
     // The parts the last refresh put on the screen (the whole picture for a plain refresh).
     const std::vector<Rect>& refreshed() const { return refreshed_; }
     const std::vector<std::string>& errors() const { return errors_; }
+    const std::vector<std::string>& messages() const { return messages_; }
+    int version_shown() const { return version_shown_; }  // how often the version window opened
+    bool version_open() const { return version_open_; }
+    const Bitmap& version_background() const { return version_background_; }  // the last one shown
     bool ended() const { return ended_; }
     int exit_status() const { return exit_status_; }
     int ticks_run() const { return ticks_run_; }
 
 private:
+    // Either input for the game window (held off while a modal window is open) or an action
+    // on the platform's own windows.
+    struct Scripted {
+        std::function<void(InputHandler&)> input;
+        std::function<void()> action;
+    };
     bool deliver_next(double limit);
 
     InputHandler* handler_ = nullptr;
     double now_ = 0.0;
-    std::multimap<double, std::function<void(InputHandler&)>> script_;
+    std::multimap<double, Scripted> script_;
     int interval_ms_ = 0;
     bool timer_enabled_ = true;
     double next_tick_ = 0.0;
@@ -83,6 +106,10 @@ private:
     int refresh_count_ = 0;
     std::vector<Rect> refreshed_;
     std::vector<std::string> errors_;
+    std::vector<std::string> messages_;
+    int version_shown_ = 0;
+    bool version_open_ = false;
+    Bitmap version_background_;
     bool ended_ = false;
     int exit_status_ = 0;
 };
@@ -135,10 +162,15 @@ public:
     std::vector<std::string> urls;
 };
 
+// Records every page asked for; with `failure` set, each open fails at once with that reason.
 class RecordingBrowser : public Browser {
 public:
-    void open(const std::string& target) override { opened.push_back(target); }
+    void open(const std::string& target, Failure failed) override {
+        opened.push_back(target);
+        if (failure && failed) failed(*failure);
+    }
     std::vector<std::string> opened;
+    std::optional<std::string> failure;
 };
 
 // All headless services together, ready to build an App from.

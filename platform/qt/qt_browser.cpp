@@ -1,6 +1,6 @@
 #include "platform/qt/qt_browser.hpp"
 
-#include <cstdio>
+#include <unistd.h>
 
 #include <QProcess>
 #include <QString>
@@ -8,10 +8,37 @@
 
 namespace kelvora {
 
-void QtBrowser::open(const std::string& target) {
-    // A missing browser is no reason to stop the game: say so on stderr and carry on.
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{QString::fromStdString(target)}))
-        std::fprintf(stderr, "kelvora: cannot start xdg-open for %s\n", target.c_str());
+std::string xdg_open_failure(int exit_status) {
+    switch (exit_status) {
+    case 1: return "xdg-open が引数を受け付けませんでした（終了コード 1）。";
+    case 2: return "ファイルが見つかりません（終了コード 2）。";
+    case 3: return "開くためのブラウザが見つかりません（終了コード 3）。";
+    case 4: return "ブラウザを起動できませんでした（終了コード 4）。";
+    default: return {};
+    }
+}
+
+void QtBrowser::open(const std::string& target, Failure failed) {
+    // Lives until xdg-open has ended; deleting it earlier would kill xdg-open and the browser.
+    auto* process = new QProcess;
+    process->setProgram(QStringLiteral("xdg-open"));
+    process->setArguments(QStringList{QString::fromStdString(target)});
+    // No pipes to the game: a browser that outlives the game must not write into a closed one.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setChildProcessModifier([] { ::setsid(); });
+
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        if (failed) failed("xdg-open を起動できません（" + process->errorString().toStdString() + "）。");
+        process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && failed)
+            if (std::string reason = xdg_open_failure(code); !reason.empty()) failed(reason);
+        process->deleteLater();
+    });
+    process->start();
 }
 
 }  // namespace kelvora

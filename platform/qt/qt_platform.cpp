@@ -17,6 +17,7 @@
 #include "platform/bmp.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_text.hpp"
+#include "platform/qt/version_window.hpp"
 
 namespace kelvora {
 
@@ -122,6 +123,26 @@ void QtPlatform::show_error(const std::string& message) {
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
     QWidget* parent = window_->isVisible() ? window_.get() : nullptr;
     QMessageBox::critical(parent, QStringLiteral("ケルボラ"), QString::fromStdString(message));
+}
+
+void QtPlatform::show_message(const std::string& message) {
+    std::fprintf(stderr, "kelvora: %s\n", message.c_str());
+    std::fflush(stderr);
+    // Not modal: the game goes on behind it, and the player closes it when it suits them.
+    QWidget* parent = window_->isVisible() ? window_.get() : nullptr;
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("ケルボラ"),
+                                QString::fromStdString(message), QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+void QtPlatform::show_version(const Bitmap& background) {
+    // Made anew at every opening; modal and without an owner, so the game window takes no input
+    // until it is gone.
+    VersionWindow window(background);
+    window.centre_on_screen();
+    window.exec();
 }
 
 void QtPlatform::end_program(int status) {

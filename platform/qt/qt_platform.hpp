@@ -40,6 +40,8 @@ public:
     void refresh() override;
     void refresh(const std::vector<Rect>& changed) override;
     void show_error(const std::string& message) override;
+    void show_message(const std::string& message) override;
+    void show_version(const Bitmap& background) override;
     [[noreturn]] void end_program(int status) override;
 
     // TextRenderer

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <QFont>
@@ -55,29 +56,20 @@ void set_alpha(Bitmap& bitmap, int left, int top, int right, int bottom, bool op
     }
 }
 
-QFont make_qfont(const Font& font) {
-    QFont qfont(QString::fromLatin1(game_font_family));
-    qfont.setPixelSize(font.height);
-    qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
-    return qfont;
+int cell_height(QFont& qfont, int pixel_size) {
+    qfont.setPixelSize(pixel_size);
+    const QFontMetrics metrics(qfont);
+    return metrics.ascent() + metrics.descent();
 }
 
-// Each game font is made once, with its metrics.
-struct GameFont {
-    QFont qfont;
-    QFontMetrics metrics;
-};
-
-const GameFont& game_font(const Font& font) {
-    // Text is drawn on the window thread only. Never freed: Qt's fonts must not outlive the
-    // application object, and the fonts live for the whole run.
-    static auto& fonts = *new std::map<Font, GameFont>();
-    auto found = fonts.find(font);
-    if (found == fonts.end()) {
-        QFont qfont = make_qfont(font);
-        found = fonts.emplace(font, GameFont{qfont, QFontMetrics(qfont)}).first;
-    }
-    return found->second;
+// The largest pixel size whose cell is no taller than `height`, guessed from the face's
+// proportions at a large size and then stepped to the exact answer.
+int pixel_size_for(QFont qfont, int height) {
+    constexpr int probe = 200;
+    int size = std::max(1, height * probe / std::max(1, cell_height(qfont, probe)));
+    while (size > 1 && cell_height(qfont, size) > height) --size;
+    while (cell_height(qfont, size + 1) <= height) ++size;
+    return size;
 }
 
 // A drawn text is a pure function of its arguments and of the pixels under its ink, so a text
@@ -147,7 +139,29 @@ DrawnTexts& drawn_texts() {
     return texts;
 }
 
+// Each game font is made once, with its metrics.
+struct GameFont {
+    QFont qfont;
+    QFontMetrics metrics;
+};
+
+const GameFont& game_font(const Font& font) {
+    // Text is drawn on the window thread only. Never freed: Qt's fonts must not outlive the
+    // application object, and the fonts live for the whole run.
+    static auto& fonts = *new std::map<Font, GameFont>();
+    auto found = fonts.find(font);
+    if (found == fonts.end()) {
+        QFont qfont(QString::fromLatin1(font.charset == 0 ? panel_font_family : game_font_family));
+        qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+        qfont.setPixelSize(pixel_size_for(qfont, std::max(font.height, 1)));
+        found = fonts.emplace(font, GameFont{qfont, QFontMetrics(qfont)}).first;
+    }
+    return found->second;
+}
+
 }  // namespace
+
+QFont game_qfont(const Font& font) { return game_font(font).qfont; }
 
 void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect& rect, unsigned format,
                   std::string_view utf8) {

@@ -9,9 +9,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <limits>
+
+#include "platform/file_read.hpp"
 
 namespace kelvora {
 namespace {
@@ -23,6 +22,9 @@ constexpr const char* soundfont_candidates[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
 };
+
+// An hour of dense MIDI is well below this; it keeps a wrong file from filling the memory.
+constexpr std::size_t max_tune_bytes = 16 * 1024 * 1024;
 
 // Sound failures are silent: fluidsynth's own messages would otherwise reach stderr.
 void silence_fluid_log() {
@@ -141,12 +143,11 @@ MidiTune::~MidiTune() {
 }
 
 bool MidiTune::open(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string bytes, error;
+    if (!read_file(path, max_tune_bytes, bytes, error)) {
         close();
         return false;
     }
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return open_bytes(bytes);
 }
 

@@ -5,9 +5,9 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string_view>
 
+#include "platform/file_read.hpp"
 #include "platform/sdl/midi_tune.hpp"
 
 namespace kelvora {
@@ -33,13 +33,22 @@ void silence_alsa() {
     // The library stays loaded: SDL uses it for as long as the program runs.
 }
 
+// Six minutes of CD-quality stereo; the game's effects are a few seconds long.
+constexpr std::size_t max_wave_bytes = 64 * 1024 * 1024;
+
 // The wave player plays RIFF wave files only; SDL2_mixer alone would also decode MIDI, MP3 and
 // others into a chunk.
-bool is_wave_file(const std::string& path) {
-    char head[12] = {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(head, sizeof head)) return false;
-    return std::string_view(head, 4) == "RIFF" && std::string_view(head + 8, 4) == "WAVE";
+bool is_wave_file(const std::string& bytes) {
+    return bytes.size() >= 12 && std::string_view(bytes.data(), 4) == "RIFF" &&
+           std::string_view(bytes.data() + 8, 4) == "WAVE";
+}
+
+// The file is read here and SDL decodes the bytes, so SDL never opens a path that could block.
+Mix_Chunk* load_wave(const std::string& path) {
+    std::string bytes, error;
+    if (!read_file(path, max_wave_bytes, bytes, error) || !is_wave_file(bytes)) return nullptr;
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+    return source ? Mix_LoadWAV_RW(source, 1) : nullptr;
 }
 
 }  // namespace
@@ -129,7 +138,7 @@ void SdlSound::play_wave(const std::string& path) {
     auto found = waves_.find(path);
     if (found == waves_.end()) {
         // A file that cannot be read is tried again next time rather than remembered.
-        Mix_Chunk* chunk = is_wave_file(path) ? Mix_LoadWAV(path.c_str()) : nullptr;
+        Mix_Chunk* chunk = load_wave(path);
         if (!chunk) return;
         found = waves_.emplace(path, chunk).first;
     }

@@ -38,7 +38,7 @@ e2e_cleanup() {
 e2e_setup() {
     local source_dir="$1"
     [[ -x "$source_dir/kelvora" ]] || e2e_fail "no program at $source_dir/kelvora"
-    for tool in Xvfb xdotool xprop import convert; do
+    for tool in Xvfb xdotool xprop import convert compare; do
         command -v "$tool" >/dev/null || e2e_fail "$tool is not installed"
     done
     trap e2e_cleanup EXIT
@@ -152,4 +152,30 @@ x.XSendEvent(display, window, 0, 0, ctypes.byref(event))
 x.XFlush(display)
 x.XCloseDisplay(display)
 EOF
+}
+
+# e2e_menu_centres SHOT MENU_HEIGHT: the x centre of each caption in the menu bar strip of a
+# window screenshot, one a line: runs of columns holding dark pixels, with gaps of up to 5
+# columns inside one caption.
+e2e_menu_centres() {
+    local shot="$1" height="$2"
+    convert "$shot" -crop "500x${height}+0+0" +repage -colorspace Gray txt:- | awk '
+        NR == 1 { split($0, h, /[:,]/); maxv = h[4] + 0; next }
+        {
+            split($1, p, /[,:]/); x = p[1] + 0
+            v = $2; gsub(/[()]/, "", v); split(v, c, ","); g = c[1] + 0
+            if (g < maxv * 0.45) dark[x] = 1
+        }
+        END {
+            start = -1; last = -100
+            for (x = 0; x < 500; x++) {
+                if (!(x in dark)) continue
+                if (x - last > 6) {
+                    if (start >= 0) print int((start + last) / 2)
+                    start = x
+                }
+                last = x
+            }
+            if (start >= 0) print int((start + last) / 2)
+        }'
 }

@@ -6,32 +6,6 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 e2e_setup "${1:?usage: $0 APP_FOLDER}"
 
-# Prints "count first_centre" of the text groups in the menu bar strip of a window screenshot:
-# runs of columns holding dark pixels, with gaps of up to 5 columns inside one caption.
-menu_groups() {
-    local shot="$1" height="$2"
-    convert "$shot" -crop "500x${height}+0+0" +repage -colorspace Gray txt:- | awk '
-        NR == 1 { split($0, h, /[:,]/); maxv = h[4] + 0; next }
-        {
-            split($1, p, /[,:]/); x = p[1] + 0
-            v = $2; gsub(/[()]/, "", v); split(v, c, ","); g = c[1] + 0
-            if (g < maxv * 0.45) dark[x] = 1
-        }
-        END {
-            count = 0; last = -100; start = -1; first_centre = -1
-            for (x = 0; x < 500; x++) {
-                if (!(x in dark)) continue
-                if (x - last > 6) {
-                    if (count == 1 && first_centre < 0) first_centre = int((start + last) / 2)
-                    count++; start = x
-                }
-                last = x
-            }
-            if (count == 1) first_centre = int((start + last) / 2)
-            print count, first_centre
-        }'
-}
-
 # --- first run: geometry, menu bar, picture, close box ---
 e2e_start_app
 wid="$(e2e_find_window 30)" || e2e_fail "no visible window captioned ${E2E_CAPTION}"
@@ -65,7 +39,9 @@ done
 e2e_screenshot "$E2E_TMP/screen.png"
 [[ -s "$E2E_TMP/screen.png" ]] || e2e_fail "no screenshot of the screen"
 
-read -r groups first_centre < <(menu_groups "$E2E_TMP/window.png" "$menu_height")
+mapfile -t centres < <(e2e_menu_centres "$E2E_TMP/window.png" "$menu_height")
+groups=${#centres[@]}
+first_centre=${centres[0]:-0}
 e2e_log "menu bar: $groups captions, the first centred at x=$first_centre"
 [[ "$groups" == 5 ]] || e2e_fail "menu bar shows $groups captions, expected 5"
 

@@ -5,8 +5,11 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <QFontInfo>
+#include <QFontMetrics>
 
 #include "platform/qt/qt_text.hpp"
+#include "core/app.hpp"
 
 namespace kelvora {
 namespace {
@@ -122,6 +125,51 @@ TEST(QtText, CarriageReturnAloneBreaksTheLine) {
     EXPECT_EQ(ink_of(two).bands, 2);
     // Two carriage returns leave an empty line between the two.
     EXPECT_GE(ink_of(two).bottom - ink_of(one).bottom, 12);
+}
+
+TEST(QtText, EachGameFontIsAsTallAsItsHeightAndNameLettersKeepTheirPitch) {
+    const Fonts fonts;
+    for (const Font& font : {fonts.score_font, fonts.text_font, fonts.heading_font, fonts.name_font}) {
+        const QFont qfont = game_qfont(font);
+        const QFontMetrics metrics(qfont);
+        EXPECT_EQ(metrics.ascent() + metrics.descent(), font.height) << "font of height " << font.height;
+        EXPECT_EQ(QFontInfo(qfont).family(), font.charset == 0 ? panel_font_family : game_font_family)
+            << "the face is not installed";
+    }
+    // Typed name letters stand 40 pixels apart: the widest stay within their own pitch.
+    for (const char* letter : {"W", "M", "Ｗ"}) {
+        Surface surface = ground_surface(100, 60);
+        draw_text_on(surface, fonts.name_font, white, Rect{0, 0, 90, 50}, text_format::vcenter, letter);
+        EXPECT_LT(ink_of(surface).right, 40) << letter;
+    }
+}
+
+TEST(QtText, PanelNumbersUpToTheirCapsFitTheirBoxesWhole) {
+    const Fonts fonts;
+    const unsigned format = text_format::singleline | text_format::bottom | text_format::right;
+    struct Case {
+        Rect box;
+        const char* text;
+    };
+    // The score's cap, and the 16-bit caps of the level and the chain counts.
+    for (Case c : {Case{{25, 65, 110, 90}, "999999999"}, Case{{360, 65, 440, 90}, "32767"},
+                   Case{{380, 305, 460, 330}, "32767"}}) {
+        Surface boxed = ground_surface(500, 400);
+        draw_text_on(boxed, fonts.score_font, white, c.box, format, c.text);
+        // The same text in a box with room to spare on every side, its bottom right corner 20
+        // pixels further on, lands on the same pixels 20 pixels further on: nothing was cut.
+        constexpr int shift = 20;
+        Surface roomy = ground_surface(500, 400);
+        draw_text_on(roomy, fonts.score_font, white,
+                     Rect{c.box.left - 100, c.box.top - 40, c.box.right + shift, c.box.bottom + shift}, format, c.text);
+        EXPECT_GT(ink_of(boxed).pixels, 20) << c.text;
+        EXPECT_EQ(ink_of(boxed).pixels, ink_of(roomy).pixels) << c.text;
+        int differing = 0;
+        for (int y = 0; y + shift < 400; ++y)
+            for (int x = 0; x + shift < 500; ++x)
+                differing += boxed.bitmap.rgb_row(y)[x] != roomy.bitmap.rgb_row(y + shift)[x + shift];
+        EXPECT_EQ(differing, 0) << c.text;
+    }
 }
 
 TEST(QtText, SurfacesWithoutColourPixelsAreLeftAlone) {

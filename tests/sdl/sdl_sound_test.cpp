@@ -1,6 +1,7 @@
 #include "platform/sdl/sdl_sound.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cmath>
@@ -54,6 +55,9 @@ protected:
         write("garbage.mid", "MThd\0\0\0\x06\0\0\0\x01\x01\xe0MTrk\0\0\x10\0\x90");
         write("tune.mid", testing::midi_file({{60, 0, testing::ticks_per_second * 3 / 10}},
                                              testing::ticks_per_second * 3 / 10));
+        // Files that are no files: each stays silent at once, without waiting or throwing.
+        for (const char* name : {"folder.wav", "folder.mid"}) fs::create_directory(dir / name);
+        for (const char* name : {"fifo.wav", "fifo.mid"}) ::mkfifo(path(name).c_str(), 0644);
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -102,7 +106,7 @@ protected:
 TEST_F(DummyDevice, WavesPlayOnOneChannelAndBadFilesPlayNothing) {
     SdlSound sound;
     ASSERT_TRUE(sound.device_open());
-    for (const char* bad : {"missing.wav", "garbage.wav", "tune.mid"}) {
+    for (const char* bad : {"missing.wav", "garbage.wav", "tune.mid", "folder.wav", "fifo.wav"}) {
         sound.play_wave(path(bad));
         EXPECT_FALSE(sound.wave_playing()) << bad;
     }
@@ -120,7 +124,7 @@ TEST_F(DummyDevice, WavesPlayOnOneChannelAndBadFilesPlayNothing) {
 TEST_F(DummyDevice, TuneOpensPlaysEndsAndRestarts) {
     SdlSound sound;
     ASSERT_TRUE(sound.device_open());
-    for (const char* bad : {"missing.mid", "garbage.mid", "long.wav"}) {
+    for (const char* bad : {"missing.mid", "garbage.mid", "long.wav", "folder.mid", "fifo.mid"}) {
         EXPECT_FALSE(sound.open_tune(path(bad))) << bad;
         EXPECT_FALSE(sound.tune_open());
     }

@@ -1,0 +1,74 @@
+#include "server/entry_queue.hpp"
+
+#include <cstdio>
+#include <ctime>
+
+namespace kelvora::server {
+
+EntryQueue::EntryQueue(RankingStore& store, int watched, ChangeHandler changed)
+    : store_(store), watched_(watched), changed_(std::move(changed)), writer_([this] { run(); }) {}
+
+EntryQueue::~EntryQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    writer_.join();
+}
+
+EntryOutcome EntryQueue::submit(const Entry& entry) {
+    std::future<EntryOutcome> result;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return EntryOutcome::failed;
+        pending_.push_back({entry, {}});
+        result = pending_.back().done.get_future();
+    }
+    wake_.notify_one();
+    return result.get();
+}
+
+void EntryQueue::run() {
+    std::vector<Pending> batch;
+    std::vector<Entry> entries;
+    std::vector<bool> stored;
+    std::vector<StoredEntry> best;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+            if (pending_.empty()) return;
+            batch.swap(pending_);
+        }
+        entries.clear();
+        for (const auto& p : batch) entries.push_back(p.entry);
+        std::string error;
+        const bool committed = store_.add(entries, server_date(), stored, error);
+        if (!committed) std::fprintf(stderr, "kelvora-server: entries not stored: %s\n", error.c_str());
+        bool any_stored = false;
+        for (bool s : stored) any_stored = any_stored || s;
+        if (any_stored) {
+            if (store_.top(watched_, best, error))
+                changed_(best);
+            else
+                std::fprintf(stderr, "kelvora-server: cannot read the ranking: %s\n", error.c_str());
+        }
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            batch[i].done.set_value(!committed ? EntryOutcome::failed
+                                    : stored[i] ? EntryOutcome::stored
+                                                : EntryOutcome::duplicate);
+        batch.clear();
+    }
+}
+
+std::string server_date() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    return text;
+}
+
+}  // namespace kelvora::server

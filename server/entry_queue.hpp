@@ -1,0 +1,50 @@
+#pragma once
+// Entries go to the database through one writer thread, which commits every entry waiting at
+// that moment in one transaction: with a disk sync per commit, this is what lets many players
+// enter at once.
+
+#include <condition_variable>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "server/ranking_store.hpp"
+
+namespace kelvora::server {
+
+enum class EntryOutcome { stored, duplicate, failed };
+
+class EntryQueue {
+public:
+    // After each commit that stored something, `changed` gets the best `watched` entries.
+    using ChangeHandler = std::function<void(const std::vector<StoredEntry>& best)>;
+    EntryQueue(RankingStore& store, int watched, ChangeHandler changed);
+    ~EntryQueue();  // commits what is waiting, then stops
+
+    // Blocks until the entry's transaction has been committed (or has failed).
+    EntryOutcome submit(const Entry& entry);
+
+private:
+    struct Pending {
+        Entry entry;
+        std::promise<EntryOutcome> done;
+    };
+    void run();
+
+    RankingStore& store_;
+    int watched_;
+    ChangeHandler changed_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<Pending> pending_;
+    bool stopping_ = false;
+    std::thread writer_;
+};
+
+// Today's date in the server's time zone, as the net ranking shows it: "YYYY/MM/DD".
+std::string server_date();
+
+}  // namespace kelvora::server

@@ -1,0 +1,117 @@
+// kelvora-server: a net ranking for the game. The game downloads the top ten from
+// /cgi-bin/list.cgi; players enter their official results on the top page.
+
+#include <pthread.h>
+
+#include <atomic>
+#include <csignal>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "server/server.hpp"
+
+namespace {
+
+constexpr const char* usage =
+    "usage: kelvora-server [--bind ADDRESS] [--port N] [--db FILE] [--entries-per-minute N]\n"
+    "  --bind ADDRESS          address to listen on (default 127.0.0.1)\n"
+    "  --port N                port (default 8470; 0 picks a free one)\n"
+    "  --db FILE               the ranking database (default kelvora-ranking.db)\n"
+    "  --entries-per-minute N  entries allowed per client address (default 20; 0: no limit)\n";
+
+bool parse_number(const char* text, int low, int high, int& value) {
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || n < low || n > high) return false;
+    value = int(n);
+    return true;
+}
+
+// 0 when the arguments are good, else the exit status.
+int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        }
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool good = value != nullptr;
+        if (arg == "--bind" && good) {
+            options.bind = value;
+        } else if (arg == "--port" && good) {
+            good = parse_number(value, 0, 65535, options.port);
+        } else if (arg == "--db" && good) {
+            options.db = value;
+            good = !options.db.empty();
+        } else if (arg == "--entries-per-minute" && good) {
+            good = parse_number(value, 0, 1'000'000, options.entries_per_minute);
+        } else {
+            good = false;
+        }
+        if (!good) {
+            std::fprintf(stderr, "kelvora-server: bad argument %s%s%s\n%s", arg.c_str(), value ? " " : "",
+                         value ? value : "", usage);
+            return 2;
+        }
+        ++i;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kelvora::server;
+    ServerOptions options;
+    if (int status = parse_arguments(argc, argv, options)) return status;
+
+    // SIGINT and SIGTERM are taken by one thread with sigwait, which can stop the server safely;
+    // every other thread inherits the blocked mask.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGINT);
+    sigaddset(&stop_signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::string error;
+    auto server = RankingServer::create(options, error);
+    if (!server) {
+        std::fprintf(stderr, "kelvora-server: cannot open the database %s: %s\n", options.db.c_str(), error.c_str());
+        return 1;
+    }
+    if (!server->bind(error)) {
+        std::fprintf(stderr, "kelvora-server: cannot listen on %s port %d: %s\n", options.bind.c_str(), options.port,
+                     error.c_str());
+        return 1;
+    }
+    const bool v6 = options.bind.find(':') != std::string::npos;
+    std::fprintf(stderr, "kelvora-server: listening on http://%s%s%s:%d/ with the database %s\n", v6 ? "[" : "",
+                 options.bind.c_str(), v6 ? "]" : "", server->port(), options.db.c_str());
+
+    std::atomic<bool> signalled = false;
+    std::thread signals([&] {
+        int signal = 0;
+        sigwait(&stop_signals, &signal);
+        signalled = true;
+        std::fprintf(stderr, "kelvora-server: %s, stopping\n", strsignal(signal));
+        server->stop();
+    });
+    const bool served = server->run();
+    // run() also ends when accepting fails; the signal thread is then still waiting.
+    if (!signalled) pthread_kill(signals.native_handle(), SIGTERM);
+    signals.join();
+    server.reset();  // commits what is still waiting and closes the database
+    if (!served) {
+        std::fprintf(stderr, "kelvora-server: stopped accepting connections\n");
+        return 1;
+    }
+    std::fprintf(stderr, "kelvora-server: stopped\n");
+    return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The ranking server: the game's list page, the top page and the entry form over HTTP.
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "server/entry_queue.hpp"
+#include "server/ranking_store.hpp"
+#include "server/rate_limit.hpp"
+
+namespace httplib {
+class Server;
+}
+
+namespace kelvora::server {
+
+struct ServerOptions {
+    std::string bind = "127.0.0.1";
+    int port = 8470;  // 0: any free port
+    std::string db = "kelvora-ranking.db";
+    int entries_per_minute = 20;  // per client address; 0: no limit
+};
+
+class RankingServer {
+public:
+    // Opens the database and prepares the pages; nothing, with the reason, when it cannot.
+    static std::unique_ptr<RankingServer> create(const ServerOptions& options, std::string& error);
+    ~RankingServer();
+
+    // Takes the address and port; false with the reason when they cannot be had.
+    bool bind(std::string& error);
+    int port() const { return port_; }
+    // Answers requests until stop(); false when accepting connections failed.
+    bool run();
+    // Safe from any thread.
+    void stop();
+
+private:
+    explicit RankingServer(const ServerOptions& options);
+    void routes();
+    void pages_changed(const std::vector<StoredEntry>& best);
+    std::shared_ptr<const std::string> cached_list_page() const;
+    std::shared_ptr<const std::string> cached_top_page() const;
+
+    ServerOptions options_;
+    int port_ = 0;
+    std::unique_ptr<RankingStore> store_;
+    RateLimit rate_limit_;
+    mutable std::mutex pages_mutex_;
+    std::vector<StoredEntry> best_;  // the top page's entries, as the pages show them
+    std::shared_ptr<const std::string> list_page_, top_page_;
+    std::unique_ptr<httplib::Server> http_;
+    std::unique_ptr<EntryQueue> entries_;
+};
+
+}  // namespace kelvora::server
