@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "platform/bmp.hpp"
 
@@ -72,24 +73,62 @@ std::string load_pictures(PictureStore& store, const std::string& folder) {
             return path + ": wrong depth " + std::to_string(depth) + " bits, expected " + std::to_string(file.depth);
         *surfaces[i] = Surface{std::move(bitmap)};
     }
-    store.back_image_rgb = Surface{Bitmap::rgb(store.back_image.width(), store.back_image.height())};
-    copy_whole(store.back_image_rgb, store.back_image);
+    const std::pair<Surface*, const Surface*> backgrounds[] = {{&store.open_image_rgb, &store.open_image},
+                                                                {&store.option_image_rgb, &store.option_image},
+                                                                {&store.rank_image_rgb, &store.rank_image},
+                                                                {&store.back_image_rgb, &store.back_image}};
+    for (auto [rgb, picture] : backgrounds) {
+        *rgb = Surface{Bitmap::rgb(picture->width(), picture->height())};
+        copy_whole(*rgb, *picture);
+    }
     store.buffer = Surface{Bitmap::rgb(buffer_size, buffer_size)};
     store.work_image = Surface{Bitmap::rgb(work_image_size, work_image_size)};
     return "";
-}
-
-void copy_whole(Surface& dest, const Surface& picture) {
-    bit_blt(dest, 0, 0, picture.width(), picture.height(), picture, 0, 0, Rop::srccopy);
 }
 
 namespace {
 
 // Changes are gathered in square tiles: a tick moves a few drops here and there, and tiles keep
 // those apart where one bounding box would take in most of the well.
-constexpr int tile = 16;
+constexpr int tile = Backdrop::tile;
 
 }  // namespace
+
+void copy_whole(Surface& dest, const Surface& picture) {
+    Bitmap& d = dest.bitmap;
+    const Bitmap& p = picture.bitmap;
+    const bool covers = d.depth() == 32 && (p.depth() == 8 || p.depth() == 32) && p.width() >= d.width() &&
+                        p.height() >= d.height();
+    if (!covers) {
+        bit_blt(dest, 0, 0, picture.width(), picture.height(), picture, 0, 0, Rop::srccopy);
+        return;
+    }
+    // Every tick starts its screen with the same background: where dest already holds it, only
+    // what was drawn over it since is copied back.
+    const Backdrop* known = d.backdrop();
+    if (known && known->id == p.id() && known->version == p.version() && known->width == d.width() &&
+        known->height == d.height()) {
+        const Backdrop drawn = *known;
+        for (int ty = 0; ty < drawn.rows(); ++ty) {
+            const std::uint8_t* marked = drawn.marked.data() + std::size_t(ty) * drawn.columns();
+            for (int t = 0; t < drawn.columns();) {
+                if (!marked[t]) {
+                    ++t;
+                    continue;
+                }
+                int end = t;
+                while (end < drawn.columns() && marked[end]) ++end;
+                bit_blt(dest, t * tile, ty * tile, (end - t) * tile, tile, picture, t * tile, ty * tile, Rop::srccopy);
+                t = end;
+            }
+        }
+    } else {
+        bit_blt(dest, 0, 0, picture.width(), picture.height(), picture, 0, 0, Rop::srccopy);
+    }
+    Backdrop fresh;
+    fresh.reset(p.id(), p.version(), d.width(), d.height());
+    d.set_backdrop(std::move(fresh));
+}
 
 std::vector<Rect> copy_changes(Surface& dest, const Surface& picture) {
     const int width = std::min(dest.width(), picture.width()), height = std::min(dest.height(), picture.height());
@@ -98,6 +137,17 @@ std::vector<Rect> copy_changes(Surface& dest, const Surface& picture) {
         copy_whole(dest, picture);
         return {Rect{0, 0, width, height}};
     }
+    // When both sides hold the same background outside their marked tiles, only those tiles can
+    // differ.
+    const Backdrop *shown = dest.bitmap.backdrop(), *drawn = picture.bitmap.backdrop();
+    std::vector<std::uint8_t> candidates;
+    if (shown && drawn && shown->id == drawn->id && shown->version == drawn->version && shown->width == width &&
+        shown->height == height && drawn->width == width && drawn->height == height) {
+        candidates = drawn->marked;
+        for (std::size_t i = 0; i < candidates.size(); ++i) candidates[i] |= shown->marked[i];
+    }
+    const Backdrop after = drawn && drawn->width == width && drawn->height == height ? *drawn : Backdrop{};
+
     const int columns = (width + tile - 1) / tile;
     std::vector<Rect> changed;
     std::vector<Rect> band_rects;  // the previous band's rectangles, still open for growing down
@@ -106,11 +156,16 @@ std::vector<Rect> copy_changes(Surface& dest, const Surface& picture) {
         const int band_bottom = std::min(band_top + tile, height);
         std::fill(dirty.begin(), dirty.end(), false);
         bool any = false;
-        for (int y = band_top; y < band_bottom; ++y) {
+        const std::uint8_t* band_candidates =
+            candidates.empty() ? nullptr : candidates.data() + std::size_t(band_top / tile) * columns;
+        const bool look = !band_candidates || std::find(band_candidates, band_candidates + columns, 1) !=
+                                                  band_candidates + columns;
+        for (int y = band_top; look && y < band_bottom; ++y) {
             const std::uint32_t* from = picture.bitmap.rgb_row(y);
             std::uint32_t* to = dest.bitmap.rgb_row(y);
-            if (std::memcmp(from, to, std::size_t(width) * 4) == 0) continue;
+            if (!band_candidates && std::memcmp(from, to, std::size_t(width) * 4) == 0) continue;
             for (int t = 0; t < columns; ++t) {
+                if (band_candidates && !band_candidates[t]) continue;
                 const int left = t * tile, n = std::min(tile, width - left);
                 if (std::memcmp(from + left, to + left, std::size_t(n) * 4) == 0) continue;
                 std::memcpy(to + left, from + left, std::size_t(n) * 4);
@@ -145,6 +200,7 @@ std::vector<Rect> copy_changes(Surface& dest, const Surface& picture) {
         band_rects = std::move(rects);
     }
     changed.insert(changed.end(), band_rects.begin(), band_rects.end());
+    dest.bitmap.set_backdrop(after);
     return changed;
 }
 

@@ -82,7 +82,7 @@ void compose_rankings(App& app) {
     PictureStore& pictures = app.pictures;
     Surface& buffer = pictures.buffer;
 
-    const Surface& background = pictures.rank_image;
+    const Surface& background = pictures.rank_image_rgb;
     bit_blt(buffer, 0, 0, background.width(), background.width(), background, 0, 0, Rop::srccopy);
 
     if (const RankTab* tab = tab_numbered(state.ranking_hover)) {

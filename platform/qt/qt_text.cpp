@@ -99,9 +99,11 @@ public:
         const DrawnText& text = found->second;
         const int width = text.right - text.left;
         const std::size_t row_bytes = std::size_t(width) * 4;
+        const Bitmap& pixels = bitmap;
         for (int y = text.top; y < text.bottom; ++y)
-            if (std::memcmp(bitmap.rgb_row(y) + text.left, &text.before[std::size_t(y - text.top) * width], row_bytes))
+            if (std::memcmp(pixels.rgb_row(y) + text.left, &text.before[std::size_t(y - text.top) * width], row_bytes))
                 return false;
+        const TrackedDrawing tracked(bitmap, text.left, text.top, width, text.bottom - text.top);
         for (int y = text.top; y < text.bottom; ++y)
             std::memcpy(bitmap.rgb_row(y) + text.left, &text.after[std::size_t(y - text.top) * width], row_bytes);
         return true;
@@ -191,6 +193,8 @@ void draw_text_on(Surface& surface, const Font& font, Colour colour, const Rect&
     if (left >= right || top >= bottom) return;
 
     DrawnText drawn{left, top, right, bottom, DrawnTexts::pixels(bitmap, left, top, right, bottom), {}};
+    // The painter is clipped to this rectangle, which is all the drawing changes.
+    const TrackedDrawing tracked(bitmap, left, top, right - left, bottom - top);
     // Qt expects opaque RGB32 pixels; ours keep the top byte clear, so lift it for the painting.
     set_alpha(bitmap, left, top, right, bottom, true);
     {
