@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <utility>
 
 #include "platform/bmp.hpp"
 
@@ -72,14 +71,6 @@ std::string load_pictures(PictureStore& store, const std::string& folder) {
         if (depth != file.depth)
             return path + ": wrong depth " + std::to_string(depth) + " bits, expected " + std::to_string(file.depth);
         *surfaces[i] = Surface{std::move(bitmap)};
-    }
-    const std::pair<Surface*, const Surface*> backgrounds[] = {{&store.open_image_rgb, &store.open_image},
-                                                                {&store.option_image_rgb, &store.option_image},
-                                                                {&store.rank_image_rgb, &store.rank_image},
-                                                                {&store.back_image_rgb, &store.back_image}};
-    for (auto [rgb, picture] : backgrounds) {
-        *rgb = Surface{Bitmap::rgb(picture->width(), picture->height())};
-        copy_whole(*rgb, *picture);
     }
     store.buffer = Surface{Bitmap::rgb(buffer_size, buffer_size)};
     store.work_image = Surface{Bitmap::rgb(work_image_size, work_image_size)};

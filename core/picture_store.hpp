@@ -31,14 +31,6 @@ struct PictureStore {
 
     Surface buffer;      // 500 x 500, 32 bits
     Surface work_image;  // 501 x 501, 32 bits
-
-    // The whole-screen backgrounds once more in 32 bits, made by load_pictures: every tick of
-    // their screen starts its composition with one, and 32-bit pixels copy without a colour-table
-    // look-up.
-    Surface open_image_rgb;
-    Surface option_image_rgb;
-    Surface rank_image_rgb;
-    Surface back_image_rgb;
 };
 
 // Copies the whole of `picture` to the top-left corner of `dest`, clipped to dest. When dest is

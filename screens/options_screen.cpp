@@ -57,7 +57,7 @@ void compose_options(App& app) {
 
     state.tick_interval = standard_tick_interval;
 
-    const Surface& background = pictures.option_image_rgb;
+    const Surface& background = pictures.option_image;
     copy_whole(buffer, background);
 
     for (int i = 1; i <= setting_rows; ++i) {

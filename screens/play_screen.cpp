@@ -80,7 +80,7 @@ private:
 };
 
 void draw_background(App& app) {
-    const Surface& back = app.pictures.back_image_rgb;
+    const Surface& back = app.pictures.back_image;
     copy_whole(app.pictures.buffer, back);
 }
 

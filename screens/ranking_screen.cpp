@@ -83,7 +83,7 @@ void compose_rankings(App& app) {
     Surface& buffer = pictures.buffer;
 
     // The picture is square, so the old copy of width x width is the whole of it.
-    copy_whole(buffer, pictures.rank_image_rgb);
+    copy_whole(buffer, pictures.rank_image);
 
     if (const RankTab* tab = tab_numbered(state.ranking_hover)) {
         bit_blt(buffer, tab->left, tab->top, tab->width, tab->height, pictures.rank_image2,

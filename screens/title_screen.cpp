@@ -48,7 +48,7 @@ void compose_title(App& app) {
     state.option_hover = 0;
     app.platform.timer.set_interval(state.tick_interval);
 
-    const Surface& background = pictures.open_image_rgb;
+    const Surface& background = pictures.open_image;
     copy_whole(pictures.buffer, background);
 
     // A story started while its entry is highlighted begins at its first page.

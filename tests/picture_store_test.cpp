@@ -54,9 +54,6 @@ TEST(PictureStore, LoadsEveryPictureAndMakesTheSurfaces) {
     EXPECT_EQ(store.work_image.width(), 501);
     EXPECT_EQ(store.work_image.height(), 501);
     EXPECT_EQ(store.work_image.bitmap.colour_at(500, 500), black);
-    // The 32-bit play background shows the colours of its picture.
-    EXPECT_EQ(store.back_image_rgb.width(), 501);
-    EXPECT_EQ(store.back_image_rgb.bitmap.colour_at(0, 0), (Colour{14, 0, 241}));
 }
 
 TEST(PictureStore, NamesTheFileAtFault) {
