@@ -17,6 +17,10 @@ struct Case {
 
 std::vector<Case>& cases();
 
+// Text through QPainter and the Qt window need an application object: one offscreen, kept to the
+// end of the process (destroying it after main has returned crashes inside Qt).
+void ensure_qt_application();
+
 struct Register {
     Register(std::string name, std::function<Body()> make) { cases().push_back({std::move(name), std::move(make)}); }
 };

@@ -2,7 +2,7 @@
 // double-byte names and mode texts, with the glyphs drawn by Qt as in the game. It is composed on
 // every tick; the aim is to stay within 40 x memcpy.
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <cstdlib>
 #include <memory>
@@ -15,6 +15,16 @@
 #include "screens/ranking_screen.hpp"
 
 namespace kelvora::bench {
+
+void ensure_qt_application() {
+    static int argc = 1;
+    static char name[] = "kelvora_bench";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance()) return;
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    new QApplication(argc, argv);
+}
+
 namespace {
 
 struct PainterText : TextRenderer {
@@ -24,17 +34,6 @@ struct PainterText : TextRenderer {
     }
 };
 
-// Text through QPainter needs an application object: one offscreen, kept to the end of the
-// process (destroying it after main has returned crashes inside Qt).
-void ensure_gui_application() {
-    static int argc = 1;
-    static char name[] = "kelvora_bench";
-    static char* argv[] = {name, nullptr};
-    if (QGuiApplication::instance()) return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    new QGuiApplication(argc, argv);
-}
-
 struct RankingFixture {
     HeadlessServices fakes;
     PainterText text;
@@ -42,7 +41,7 @@ struct RankingFixture {
 };
 
 Register ranking_screen("compose the ranking screen, full table and description (Qt text)", [] {
-    ensure_gui_application();
+    ensure_qt_application();
     auto fixture = std::make_shared<RankingFixture>();
     App& app = fixture->app;
     std::string error = load_pictures(app.pictures, KELVORA_ASSET_DIR);

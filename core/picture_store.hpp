@@ -4,7 +4,9 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
+#include "platform/platform.hpp"
 #include "platform/raster.hpp"
 
 namespace kelvora {
@@ -31,8 +33,16 @@ struct PictureStore {
     Surface work_image;  // 501 x 501, 32 bits
 };
 
-// Copies the whole of `picture` to the top-left corner of `dest`, clipped to dest.
+// Copies the whole of `picture` to the top-left corner of `dest`, clipped to dest. When dest is
+// 32 bits and already holds this picture, changed since only by tracked drawing (see Backdrop),
+// only the tiles drawn on are copied back.
 void copy_whole(Surface& dest, const Surface& picture);
+
+// The same copy for two 32-bit surfaces, writing only the pixels that differ: returns the parts of
+// dest that changed (none when dest already showed the picture), as rectangles that do not
+// overlap. When both hold the same background, only the tiles drawn on in either are compared.
+// Other depths are copied whole and reported as one rectangle.
+std::vector<Rect> copy_changes(Surface& dest, const Surface& picture);
 
 // One picture file of the store: its file name in app_dir, size and depth.
 struct PictureFile {

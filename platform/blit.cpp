@@ -139,6 +139,7 @@ bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int s
     if (rop == Rop::blackness) {
         int ox = x, oy = y;  // no source: clip to the destination only
         if (!clip_axis(x, ox, w, d.width(), d.width()) || !clip_axis(y, oy, h, d.height(), d.height())) return true;
+        const TrackedDrawing tracked(d, x, y, w, h);
         for (int row = y; row < y + h; ++row) {
             if (d.depth() == 32)
                 std::fill_n(d.rgb_row(row) + x, w, 0u);
@@ -156,6 +157,7 @@ bool bit_blt(Surface& dst, int x, int y, int w, int h, const Surface* src, int s
     }
     const Bitmap& s = src->bitmap;
     if (!clip_axis(x, sx, w, d.width(), s.width()) || !clip_axis(y, sy, h, d.height(), s.height())) return true;
+    const TrackedDrawing tracked(d, x, y, w, h);
 
     if (rop == Rop::srccopy && d.depth() == 32 && s.depth() != 1) {
         // Plain copies onto colour are most of every frame: straight into the destination.

@@ -3,10 +3,12 @@
 // browser. Backends: platform/qt, platform/sdl, platform/curl (the real program) and
 // platform/headless (tests). A backend is chosen once, in main, and handed down.
 
+#include <compare>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/raster.hpp"
 
@@ -55,6 +57,11 @@ public:
     virtual bool enabled() const = 0;
 };
 
+// A rectangle as the system passes it: right and bottom are exclusive.
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
 // The game window `Main_form` with its picture area `work_image`.
 class Window {
 public:
@@ -65,6 +72,8 @@ public:
     virtual void show() = 0;
     // Puts the current pixels of the picture on the screen.
     virtual void refresh() = 0;
+    // Puts the current pixels of these parts of the picture on the screen; the rest is unchanged.
+    virtual void refresh(const std::vector<Rect>& changed) = 0;
     // Reports a fatal error: a message box (where there is a screen) and a line on stderr.
     virtual void show_error(const std::string& message) = 0;
     // Tells the player something in a small message box that does not hold up the game.
@@ -82,11 +91,7 @@ public:
 struct Font {
     int height = 0;
     int charset = 0;
-};
-
-// A rectangle as the system passes it: right and bottom are exclusive.
-struct Rect {
-    int left = 0, top = 0, right = 0, bottom = 0;
+    friend auto operator<=>(const Font&, const Font&) = default;
 };
 
 // Text formats, with the values of the DrawText flags of the same names.

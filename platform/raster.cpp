@@ -3,11 +3,82 @@
 #include "platform/raster.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "platform/raster_convert.hpp"
 
 namespace kelvora {
+
+void Backdrop::reset(std::uint64_t backdrop_id, std::uint64_t backdrop_version, int area_width, int area_height) {
+    id = backdrop_id;
+    version = backdrop_version;
+    width = area_width;
+    height = area_height;
+    marked.assign(std::size_t(columns()) * rows(), 0);
+}
+
+void Backdrop::mark(int x, int y, int w, int h) {
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = int(std::min<long long>((long long)x + w, width));
+    const int y1 = int(std::min<long long>((long long)y + h, height));
+    if (x0 >= x1 || y0 >= y1) return;
+    for (int ty = y0 / tile; ty <= (y1 - 1) / tile; ++ty)
+        std::fill_n(marked.begin() + std::ptrdiff_t(ty) * columns() + x0 / tile, (x1 - 1) / tile - x0 / tile + 1,
+                    std::uint8_t(1));
+}
+
+std::uint64_t Bitmap::new_id() {
+    // Drawing happens on one thread, but tests and tools make bitmaps on others.
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+Bitmap::Bitmap(const Bitmap& other)
+    : width_(other.width_), height_(other.height_), depth_(other.depth_), bytes_(other.bytes_), rgb_(other.rgb_),
+      palette_(other.palette_) {
+    if (!empty()) id_ = new_id();
+}
+
+Bitmap::Bitmap(Bitmap&& other) noexcept
+    : width_(other.width_), height_(other.height_), depth_(other.depth_), bytes_(std::move(other.bytes_)),
+      rgb_(std::move(other.rgb_)), palette_(other.palette_) {
+    if (!empty()) id_ = new_id();
+    other = Bitmap();
+}
+
+Bitmap& Bitmap::operator=(const Bitmap& other) {
+    if (this != &other) *this = Bitmap(other);
+    return *this;
+}
+
+Bitmap& Bitmap::operator=(Bitmap&& other) noexcept {
+    if (this == &other) return *this;
+    width_ = other.width_;
+    height_ = other.height_;
+    depth_ = other.depth_;
+    bytes_ = std::move(other.bytes_);
+    rgb_ = std::move(other.rgb_);
+    palette_ = other.palette_;
+    id_ = empty() ? 0 : new_id();
+    version_ = accounted_ = 0;
+    backdrop_.forget();
+    other.width_ = other.height_ = other.depth_ = 0;
+    other.bytes_.clear();
+    other.rgb_.clear();
+    other.id_ = 0;
+    other.version_ = other.accounted_ = 0;
+    other.backdrop_.forget();
+    return *this;
+}
+
+TrackedDrawing::TrackedDrawing(Bitmap& bitmap, int x, int y, int w, int h) : bitmap_(bitmap) {
+    Backdrop& backdrop = bitmap.backdrop_;
+    if (bitmap.version_ != bitmap.accounted_)
+        backdrop.forget();
+    else if (backdrop.known())
+        backdrop.mark(x, y, w, h);
+}
 
 Bitmap Bitmap::sized(int width, int height, int depth) {
     Bitmap b;
@@ -15,6 +86,7 @@ Bitmap Bitmap::sized(int width, int height, int depth) {
     b.width_ = width;
     b.height_ = height;
     b.depth_ = depth;
+    b.id_ = new_id();
     if (depth == 32)
         b.rgb_.assign(std::size_t(width) * height, 0);
     else
@@ -56,6 +128,7 @@ void fill_rect(Surface& dst, int x, int y, int w, int h, Colour colour) {
     const int y1 = int(std::min<long long>((long long)y + h, b.height()));
     if (x0 >= x1 || y0 >= y1) return;
     const std::uint32_t value = raster_detail::stored_value(dst, colour);
+    const TrackedDrawing tracked(b, x0, y0, x1 - x0, y1 - y0);
     for (int row = y0; row < y1; ++row) {
         if (b.depth() == 32)
             std::fill(b.rgb_row(row) + x0, b.rgb_row(row) + x1, value);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace kelvora {
@@ -22,11 +23,36 @@ inline constexpr Colour white{255, 255, 255};
 
 using Palette = std::array<Colour, 256>;
 
+// What is known about a bitmap's pixels, so that recomposing a screen onto the same background
+// and presenting it need only look at what was drawn: over the area at its top-left, the bitmap
+// equals the backdrop bitmap (as it was at one version) except in the marked tiles.
+struct Backdrop {
+    static constexpr int tile = 16;
+    std::uint64_t id = 0, version = 0;  // the backdrop's; id 0 when nothing is known
+    int width = 0, height = 0;          // the area
+    std::vector<std::uint8_t> marked;   // one per tile, row by row
+
+    bool known() const { return id != 0; }
+    int columns() const { return (width + tile - 1) / tile; }
+    int rows() const { return (height + tile - 1) / tile; }
+    void forget() { *this = Backdrop{}; }
+    // Starts knowing that the area equals the bitmap (id, version), with no tile marked.
+    void reset(std::uint64_t backdrop_id, std::uint64_t backdrop_version, int area_width, int area_height);
+    // Marks the tiles that meet the rectangle (clipped to the area).
+    void mark(int x, int y, int w, int h);
+};
+
 // A bitmap of 1, 8 or 32 bits per pixel. Rows are stored top-down. 1- and 8-bit pixels take one
 // byte each (0/1, or a colour-table index); 32-bit pixels are 0x00RRGGBB.
 class Bitmap {
 public:
     Bitmap() = default;
+    // A copy is a bitmap of its own: a new identity, and nothing known about its backdrop. An
+    // empty bitmap has no identity, so the many scratch ones cost nothing.
+    Bitmap(const Bitmap& other);
+    Bitmap(Bitmap&& other) noexcept;
+    Bitmap& operator=(const Bitmap& other);
+    Bitmap& operator=(Bitmap&& other) noexcept;
     static Bitmap mono(int width, int height);                           // all 0; table {black, white}
     static Bitmap indexed(int width, int height, const Palette& palette); // all index 0
     static Bitmap rgb(int width, int height);                            // all black
@@ -36,14 +62,39 @@ public:
     int depth() const { return depth_; }  // 0 for an empty bitmap
     bool empty() const { return depth_ == 0; }
 
-    std::uint8_t* index_row(int y) { return bytes_.data() + std::size_t(y) * width_; }
+    // The non-const accessors count a change: every change of the pixels or the colour table
+    // goes through one, so (id, version) names one exact content.
+    std::uint8_t* index_row(int y) {
+        ++version_;
+        return bytes_.data() + std::size_t(y) * width_;
+    }
     const std::uint8_t* index_row(int y) const { return bytes_.data() + std::size_t(y) * width_; }
-    std::uint32_t* rgb_row(int y) { return rgb_.data() + std::size_t(y) * width_; }
+    std::uint32_t* rgb_row(int y) {
+        ++version_;
+        return rgb_.data() + std::size_t(y) * width_;
+    }
     const std::uint32_t* rgb_row(int y) const { return rgb_.data() + std::size_t(y) * width_; }
 
     // The colour table of a 1- or 8-bit bitmap (entries 0 and 1 for 1 bit).
-    Palette& palette() { return palette_; }
+    Palette& palette() {
+        ++version_;
+        return palette_;
+    }
     const Palette& palette() const { return palette_; }
+
+    std::uint64_t id() const { return id_; }
+    std::uint64_t version() const { return version_; }
+
+    // What is known about the backdrop, or null: nothing is known once the bitmap has been
+    // changed other than by a tracked drawing.
+    const Backdrop* backdrop() const {
+        return version_ == accounted_ && backdrop_.known() ? &backdrop_ : nullptr;
+    }
+    // Replaces what is known; the bitmap's current content is what it describes.
+    void set_backdrop(Backdrop backdrop) {
+        backdrop_ = std::move(backdrop);
+        accounted_ = version_;
+    }
 
     // The colour shown at (x, y); the caller keeps (x, y) inside the bitmap.
     Colour colour_at(int x, int y) const;
@@ -51,10 +102,28 @@ public:
 private:
     static Bitmap sized(int width, int height, int depth);  // all pixels 0; empty when not positive
 
+    friend class TrackedDrawing;
+    static std::uint64_t new_id();
+
     int width_ = 0, height_ = 0, depth_ = 0;
+    std::uint64_t id_ = 0, version_ = 0, accounted_ = 0;  // id 0 while empty
+    Backdrop backdrop_;
     std::vector<std::uint8_t> bytes_;
     std::vector<std::uint32_t> rgb_;
     Palette palette_{};
+};
+
+// Keeps a bitmap's backdrop up to date across one drawing call: made before the call changes
+// anything, with the (clipped) rectangle it may change.
+class TrackedDrawing {
+public:
+    TrackedDrawing(Bitmap& bitmap, int x, int y, int w, int h);
+    ~TrackedDrawing() { bitmap_.accounted_ = bitmap_.version_; }
+    TrackedDrawing(const TrackedDrawing&) = delete;
+    TrackedDrawing& operator=(const TrackedDrawing&) = delete;
+
+private:
+    Bitmap& bitmap_;
 };
 
 // A device-context-like drawing surface: a bitmap with the background and text colours that

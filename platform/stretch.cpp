@@ -111,6 +111,7 @@ bool stretch_blt(Surface& dst, int x, int y, int w, int h, const Surface& src, i
     const int block_h = rows.source_end - rows.source_begin;
     const int out_w = cols.end - cols.begin;
     const Converter convert(dst, src, (long long)block_w * block_h);
+    const TrackedDrawing tracked(d, x + cols.begin, y + rows.begin, out_w, rows.end - rows.begin);
 
     if (d.depth() == 32) {
         auto& block = scratch<std::uint32_t>(0, std::size_t(block_w) * block_h);

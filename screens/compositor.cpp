@@ -31,10 +31,11 @@ void draw_screen(App& app) {
 }
 
 void present_buffer(App& app) {
-    Surface& buffer = app.pictures.buffer;
-    // One plain copy: the only visible change of a composition.
-    copy_whole(app.pictures.work_image, buffer);
-    app.platform.window.refresh();
+    // One copy, the only visible change of a composition; only the parts that differ from what
+    // is shown are written and sent to the screen, and a picture that is already shown sends
+    // nothing.
+    const std::vector<Rect> changed = copy_changes(app.pictures.work_image, app.pictures.buffer);
+    if (!changed.empty()) app.platform.window.refresh(changed);
 }
 
 }  // namespace kelvora

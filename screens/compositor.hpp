@@ -9,7 +9,8 @@ struct App;
 // screen (busy, story) touch nothing.
 void draw_screen(App& app);
 
-// Copies buffer (500 x 500) to work_image at (0, 0) and puts it on the screen.
+// Copies buffer (500 x 500) to work_image at (0, 0) and puts the parts that changed on the
+// screen.
 void present_buffer(App& app);
 
 }  // namespace kelvora

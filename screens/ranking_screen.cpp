@@ -82,8 +82,8 @@ void compose_rankings(App& app) {
     PictureStore& pictures = app.pictures;
     Surface& buffer = pictures.buffer;
 
-    const Surface& background = pictures.rank_image;
-    bit_blt(buffer, 0, 0, background.width(), background.width(), background, 0, 0, Rop::srccopy);
+    // The picture is square, so the old copy of width x width is the whole of it.
+    copy_whole(buffer, pictures.rank_image);
 
     if (const RankTab* tab = tab_numbered(state.ranking_hover)) {
         bit_blt(buffer, tab->left, tab->top, tab->width, tab->height, pictures.rank_image2,

@@ -78,6 +78,27 @@ TEST_F(Compositor, PresentCopiesTheBufferOnceAndRefreshes) {
     EXPECT_EQ(get_pixel(pictures.work_image, 500, 10), marker);
     EXPECT_EQ(get_pixel(pictures.work_image, 10, 500), marker);
     EXPECT_EQ(test->platform.refresh_count(), refreshes + 1);
+    const std::vector<Rect>& whole = test->platform.refreshed();
+    ASSERT_EQ(whole.size(), 1u);
+    EXPECT_EQ(whole[0].right, 500);
+    EXPECT_EQ(whole[0].bottom, 500);
+
+    // Only the changed tiles are refreshed, up to the picture's edge; an unchanged picture sends
+    // nothing.
+    fill_rect(pictures.buffer, 20, 30, 2, 2, Colour{4, 5, 6});
+    fill_rect(pictures.buffer, 499, 499, 1, 1, Colour{7, 7, 7});
+    present_buffer(app);
+    EXPECT_TRUE(same_pixels(pictures.work_image, pictures.buffer, 500, 500));
+    const std::vector<Rect>& parts = test->platform.refreshed();
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[0].left, 16);
+    EXPECT_EQ(parts[0].top, 16);
+    EXPECT_EQ(parts[0].right, 32);
+    EXPECT_EQ(parts[0].bottom, 32);
+    EXPECT_EQ(parts[1].left, 496);
+    EXPECT_EQ(parts[1].bottom, 500);
+    present_buffer(app);
+    EXPECT_EQ(test->platform.refresh_count(), refreshes + 2);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
+#include <utility>
 
 #include "platform/bmp.hpp"
 #include "test_app.hpp"
@@ -90,6 +93,61 @@ TEST(PictureStore, NamesTheFileAtFault) {
         const std::string error = load_pictures(store, dir);
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
         EXPECT_NE(error.find(dir), std::string::npos) << error;
+    }
+}
+
+// Frames as the screens make them: a background, drawings over it, a presentation. Redrawing and
+// presenting look only at tiles drawn on since the last frame; whatever happens, the shown
+// picture must be exactly the drawn one, and every changed pixel must be in a reported part.
+TEST(PictureStore, FramesOverOneBackgroundShowExactlyWhatWasDrawn) {
+    Palette table{};
+    for (int i = 0; i < 256; ++i) table[i] = Colour{std::uint8_t(i), std::uint8_t(i * 7), std::uint8_t(255 - i)};
+    Surface paletted{Bitmap::indexed(501, 501, table)}, other{Bitmap::rgb(500, 500)};
+    std::mt19937 random(12345);
+    for (int y = 0; y < 501; ++y)
+        for (int x = 0; x < 501; ++x) paletted.bitmap.index_row(y)[x] = std::uint8_t(random());
+    fill_rect(other, 0, 0, 500, 500, Colour{9, 9, 9});
+    Surface rgb{Bitmap::rgb(501, 501)};
+    copy_whole(rgb, paletted);
+    Surface sprite{Bitmap::rgb(40, 30)};
+    fill_rect(sprite, 5, 5, 20, 10, Colour{200, 0, 0});
+
+    Surface buffer{Bitmap::rgb(500, 500)}, shown{Bitmap::rgb(501, 501)};
+    auto at = [&](int n) { return int(random() % unsigned(n)) - 20; };
+    for (int frame = 0; frame < 300; ++frame) {
+        SCOPED_TRACE(frame);
+        const int kind = int(random() % 10);
+        const Surface& background = kind == 0 ? paletted : kind == 1 ? other : rgb;
+        copy_whole(buffer, background);
+        Surface expected{Bitmap::rgb(500, 500)};
+        bit_blt(expected, 0, 0, 501, 501, background, 0, 0, Rop::srccopy);
+        for (int i = int(random() % 6); i > 0; --i) {
+            const int x = at(540), y = at(540), op = int(random() % 5);
+            for (Surface* s : {&buffer, &expected}) {
+                if (op == 0) bit_blt(*s, x, y, 40, 30, sprite, 0, 0, Rop::srcpaint);
+                if (op == 1) fill_rect(*s, x, y, 3, 50, Colour{1, 2, 3});
+                if (op == 2) stretch_blt(*s, x, y, 70, 9, sprite, 0, 0, 40, 30, Rop::srccopy);
+                if (op == 3) bit_blt(*s, x, y, 17, 17, nullptr, 0, 0, Rop::blackness);
+                if (op == 4 && x >= 0 && y >= 0 && x < 500 && y < 500) s->bitmap.rgb_row(y)[x] = 0x123456u;
+            }
+        }
+        // The background itself changes now and then; the next frame must see it.
+        if (kind == 9) rgb.bitmap.rgb_row(frame % 500)[frame % 501] ^= 0x00FF00u;
+        // (Read through const views: a non-const accessor counts as a change.)
+        ASSERT_TRUE(std::equal(std::as_const(buffer.bitmap).rgb_row(0), std::as_const(buffer.bitmap).rgb_row(0) + 500 * 500,
+                               std::as_const(expected.bitmap).rgb_row(0)));
+
+        Surface before = shown;
+        const std::vector<Rect> parts = copy_changes(shown, buffer);
+        for (int y = 0; y < 500; ++y)
+            for (int x = 0; x < 500; ++x) {
+                const std::uint32_t now = std::as_const(shown.bitmap).rgb_row(y)[x];
+                ASSERT_EQ(now, std::as_const(buffer.bitmap).rgb_row(y)[x]) << x << "," << y;
+                if (now == std::as_const(before.bitmap).rgb_row(y)[x]) continue;
+                ASSERT_TRUE(std::any_of(parts.begin(), parts.end(), [&](const Rect& r) {
+                    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                })) << x << "," << y;
+            }
     }
 }
 

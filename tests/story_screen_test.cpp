@@ -28,7 +28,7 @@ protected:
         // The story is chosen on the title as a player does: point at its entry, click.
         test->platform.move_at(0.0, 250, 398);
         test->platform.press_at(0.01, MouseButton::left, 250, 398);
-        test->platform.on_refresh = [this] {
+        test->platform.after_tick = [this] {
             if (state.screen_state != screen::story) return;
             moments.push_back({state.story_step, state.story_frames, state.story_line_from, state.story_line_to,
                                state.story_phase, opened_tunes()});

@@ -49,10 +49,18 @@ bool HeadlessPlatform::deliver_next(double limit) {
                 ++ticks_run_;
                 handler_->timer_tick();
                 in_tick_ = false;
+                if (after_tick) after_tick();
             }
         }
         delivered = true;
     }
+}
+
+void HeadlessPlatform::refresh() {
+    ++refresh_count_;
+    refreshed_.clear();
+    if (picture_) refreshed_.push_back(Rect{0, 0, picture_->width(), picture_->height()});
+    if (on_refresh) on_refresh();
 }
 
 void HeadlessPlatform::set_interval(int milliseconds) {

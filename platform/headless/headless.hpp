@@ -36,8 +36,10 @@ public:
     // Window
     void set_picture(const Bitmap* work_image) override { picture_ = work_image; }
     void show() override { shown_ = true; }
-    void refresh() override {
+    void refresh() override;
+    void refresh(const std::vector<Rect>& changed) override {
         ++refresh_count_;
+        refreshed_ = changed;
         if (on_refresh) on_refresh();
     }
     void show_error(const std::string& message) override { errors_.push_back(message); }
@@ -64,11 +66,15 @@ public:
 
     // Called on every refresh, so a test can look at each frame the moment it is shown.
     std::function<void()> on_refresh;
+    // Called after every tick, shown or not (a tick that changes nothing presents nothing).
+    std::function<void()> after_tick;
 
     // What the game did
     const Bitmap* picture() const { return picture_; }
     bool shown() const { return shown_; }
     int refresh_count() const { return refresh_count_; }
+    // The parts the last refresh put on the screen (the whole picture for a plain refresh).
+    const std::vector<Rect>& refreshed() const { return refreshed_; }
     const std::vector<std::string>& errors() const { return errors_; }
     const std::vector<std::string>& messages() const { return messages_; }
     int version_shown() const { return version_shown_; }  // how often the version window opened
@@ -98,6 +104,7 @@ private:
     const Bitmap* picture_ = nullptr;
     bool shown_ = false;
     int refresh_count_ = 0;
+    std::vector<Rect> refreshed_;
     std::vector<std::string> errors_;
     std::vector<std::string> messages_;
     int version_shown_ = 0;

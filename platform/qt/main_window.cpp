@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -74,19 +75,27 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent), shown_(client_size,
     shown_.fill(Qt::black);
 }
 
-void PictureView::paintEvent(QPaintEvent*) {
-    if (picture_ && picture_->depth() == 32) {
-        int w = std::min(picture_->width(), client_size), h = std::min(picture_->height(), client_size);
-        for (int y = 0; y < h; ++y) {
-            const std::uint32_t* from = picture_->rgb_row(y);
-            auto* to = reinterpret_cast<std::uint32_t*>(shown_.scanLine(y));
-            for (int x = 0; x < w; ++x) to[x] = from[x] | 0xFF000000u;
-        }
-    }
-    // On a high-density screen the painter scales by the (whole) device pixel ratio, repeating
-    // pixels: no smoothing hint is set.
+void PictureView::paintEvent(QPaintEvent* event) {
+    // Only the exposed parts are converted and drawn: a tick usually changes a few cells.
     QPainter painter(this);
-    painter.drawImage(QRect(0, 0, client_size, client_size), shown_);
+    const QRect picture_area(0, 0, client_size, client_size);
+    for (const QRect& exposed : event->region()) {
+        const QRect part = exposed & picture_area;
+        if (part.isEmpty()) continue;
+        if (picture_ && picture_->depth() == 32) {
+            // Qt wants opaque RGB32 pixels; ours keep the top byte clear.
+            const int right = std::min(part.right() + 1, picture_->width());
+            const int bottom = std::min(part.bottom() + 1, picture_->height());
+            for (int y = part.top(); y < bottom; ++y) {
+                const std::uint32_t* from = picture_->rgb_row(y);
+                auto* to = reinterpret_cast<std::uint32_t*>(shown_.scanLine(y));
+                for (int x = part.left(); x < right; ++x) to[x] = from[x] | 0xFF000000u;
+            }
+        }
+        // On a high-density screen the painter scales by the (whole) device pixel ratio,
+        // repeating pixels: no smoothing hint is set.
+        painter.drawImage(part, shown_, part);
+    }
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {

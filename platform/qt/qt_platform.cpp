@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QRegion>
 
 #include "platform/bmp.hpp"
 #include "platform/qt/main_window.hpp"
@@ -105,6 +106,12 @@ void QtPlatform::set_picture(const Bitmap* work_image) {
 void QtPlatform::show() { window_->show_centred(); }
 
 void QtPlatform::refresh() { window_->picture_view()->update(); }
+
+void QtPlatform::refresh(const std::vector<Rect>& changed) {
+    QRegion region;
+    for (const Rect& r : changed) region += QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    window_->picture_view()->update(region);
+}
 
 void QtPlatform::show_error(const std::string& message) {
     std::fprintf(stderr, "kelvora: %s\n", message.c_str());

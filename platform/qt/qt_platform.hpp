@@ -38,6 +38,7 @@ public:
     void set_picture(const Bitmap* work_image) override;
     void show() override;
     void refresh() override;
+    void refresh(const std::vector<Rect>& changed) override;
     void show_error(const std::string& message) override;
     void show_message(const std::string& message) override;
     void show_version(const Bitmap& background) override;

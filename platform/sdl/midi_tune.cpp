@@ -2,7 +2,12 @@
 
 #include <fluidsynth.h>
 
+#include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/file_read.hpp"
@@ -29,6 +34,12 @@ void silence_fluid_log() {
             fluid_set_log_function(level, nullptr, nullptr);
     });
 }
+
+constexpr int block_frames = 1024;           // recorded at a time: about 23 ms
+constexpr int store_frames = 64 * 1024;      // frames per allocation of a recording
+constexpr double longest_tune_seconds = 240; // a longer tune ends there and starts over
+constexpr double longest_tail_seconds = 5;   // the last notes and the reverb die away within this
+constexpr int quiet_sample = 2;              // silence, give or take the dither
 
 std::uint32_t read_be(const std::string& bytes, std::size_t at, int size) {
     std::uint32_t value = 0;
@@ -67,26 +78,65 @@ bool is_standard_midi_file(const std::string& bytes) {
     return true;
 }
 
-MidiTune::MidiTune(int sample_rate, const std::string& soundfont_path) {
+// A tune as the listener hears it, from its first note to the silence after its last one.
+struct MidiTune::Recording {
+    std::string bytes;  // the file it was made from
+    std::vector<std::unique_ptr<std::int16_t[]>> stores;
+    std::int64_t frames = 0;  // recorded so far
+    std::int64_t end = -1;    // where the last event has played, once recorded that far
+    bool finished = false;    // recorded until its last notes have died away
+
+    std::int16_t* frame(std::int64_t at) const {
+        return stores[std::size_t(at / store_frames)].get() + 2 * (at % store_frames);
+    }
+    // Adds frames [from, from + count) to `out`, clipped to the recording and to 16 bits.
+    void mix_into(std::int16_t* out, std::int64_t from, int count) const {
+        for (int i = 0; i < count && from + i < frames; ++i) {
+            const std::int16_t* in = frame(from + i);
+            for (int c = 0; c < 2; ++c) {
+                const int sum = out[2 * i + c] + in[c];
+                out[2 * i + c] = std::int16_t(std::clamp(sum, -32768, 32767));
+            }
+        }
+    }
+};
+
+MidiTune::MidiTune(int sample_rate, const std::string& soundfont_path)
+    : soundfont_path_(soundfont_path), sample_rate_(sample_rate) {
     silence_fluid_log();
     settings_ = new_fluid_settings();
     if (!settings_) return;
     fluid_settings_setnum(settings_, "synth.sample-rate", sample_rate);
     fluid_settings_setnum(settings_, "synth.gain", 0.5);
     // The player moves on with the rendered samples, not with a clock of its own: its time is
-    // exactly the time the listener hears, and offline rendering works the same way.
+    // exactly the time the listener hears, and recording ahead works the same way.
     fluid_settings_setstr(settings_, "player.timing-source", "sample");
-    synth_ = new_fluid_synth(settings_);
-    if (synth_ && (soundfont_path.empty() || fluid_synth_sfload(synth_, soundfont_path.c_str(), 1) == FLUID_FAILED)) {
-        delete_fluid_synth(synth_);
-        synth_ = nullptr;
+    // The first synthesiser is made here, off the window thread, and waits for the first tune.
+    synth_ = make_synth();
+    usable_ = synth_ != nullptr;
+    if (usable_) recorder_ = std::thread([this] { run_recorder(); });
+}
+
+fluid_synth_t* MidiTune::make_synth() const {
+    fluid_synth_t* synth = new_fluid_synth(settings_);
+    if (synth && (soundfont_path_.empty() || fluid_synth_sfload(synth, soundfont_path_.c_str(), 1) == FLUID_FAILED)) {
+        delete_fluid_synth(synth);
+        synth = nullptr;
     }
+    return synth;
 }
 
 MidiTune::~MidiTune() {
     {
         std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    if (recorder_.joinable()) recorder_.join();
+    {
+        std::lock_guard lock(mutex_);
         close_locked();
+        abandon_recording_locked();
     }
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
@@ -104,27 +154,40 @@ bool MidiTune::open(const std::string& path) {
 bool MidiTune::open_bytes(const std::string& bytes) {
     std::lock_guard lock(mutex_);
     close_locked();
-    if (!synth_ || !is_standard_midi_file(bytes)) return false;
-    player_ = new_fluid_player(synth_);
-    if (!player_) return false;
-    // The player keeps its own copy of the bytes.
-    if (fluid_player_add_mem(player_, bytes.data(), bytes.size()) != FLUID_OK) {
-        close_locked();
-        return false;
+    if (!usable_ || !is_standard_midi_file(bytes)) return false;
+    if (kept_ && kept_->bytes == bytes) {
+        open_ = kept_;
+        return true;
     }
+    if (recording_ && recording_->bytes == bytes) {
+        open_ = recording_;
+        return true;
+    }
+    // One tune is recorded at a time: an unfinished recording of another is given up, and the
+    // kept one makes room.
+    abandon_recording_locked();
+    kept_.reset();
+    recording_ = std::make_shared<Recording>();
+    recording_->bytes = bytes;
+    open_ = recording_;
+    // The player starts with the first block recorded, on a synthesiser the recorder makes if
+    // there is none.
+    changed_.notify_all();
     return true;
 }
 
 void MidiTune::play() {
     std::lock_guard lock(mutex_);
-    if (!player_ || fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING) return;
-    fluid_player_play(player_);
-    moving_ = true;
+    if (open_) playing_ = true;
 }
 
 void MidiTune::rewind() {
     std::lock_guard lock(mutex_);
-    if (player_ && fluid_player_seek(player_, 0) == FLUID_OK) moving_ = true;
+    if (!open_) return;
+    // Past the end the synthesiser would still be sounding the last notes when the first ones
+    // begin again; mid-tune, a restart simply starts over.
+    if (open_->end >= 0 && position_ >= open_->end) ringing_ = position_;
+    position_ = 0;
 }
 
 void MidiTune::close() {
@@ -133,41 +196,154 @@ void MidiTune::close() {
 }
 
 void MidiTune::close_locked() {
+    // The recording goes on, so that the tune is ready when it is opened again.
+    open_.reset();
+    playing_ = false;
+    position_ = 0;
+    ringing_ = -1;
+}
+
+void MidiTune::abandon_recording_locked() {
+    recording_.reset();
     if (!player_) return;
     fluid_player_stop(player_);
     delete_fluid_player(player_);
     player_ = nullptr;
-    moving_ = false;
-    // Cut every voice rather than release it, so the music stops at once.
-    fluid_synth_all_sounds_off(synth_, -1);
+    // The next recording starts from a silent synthesiser, effects included.
+    fluid_synth_system_reset(synth_);
+}
+
+bool MidiTune::start_player_locked() {
+    if (player_) return true;
+    Recording& recording = *recording_;
+    fluid_player_t* player = new_fluid_player(synth_);
+    // The player keeps its own copy of the bytes.
+    if (player && fluid_player_add_mem(player, recording.bytes.data(), recording.bytes.size()) == FLUID_OK &&
+        fluid_player_play(player) == FLUID_OK) {
+        player_ = player;
+        return true;
+    }
+    if (player) delete_fluid_player(player);
+    // A file the player refuses plays as a tune without notes.
+    recording.end = recording.frames;
+    recording.finished = true;
+    recording_.reset();
+    changed_.notify_all();
+    return false;
 }
 
 bool MidiTune::is_open() const {
     std::lock_guard lock(mutex_);
-    return player_ != nullptr;
+    return open_ != nullptr;
 }
 
 bool MidiTune::playing() const {
     std::lock_guard lock(mutex_);
-    if (!player_ || fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING) return false;
-    // Changed: the player stays "playing" while the last notes die away and for a grace time
-    // after them; the tune itself has ended once the position has passed its last event.
-    return moving_ || fluid_player_get_current_tick(player_) < fluid_player_get_total_ticks(player_);
+    // Changed: a synthesiser still sounds the last notes, and its player says "playing" for a
+    // grace time after them; the tune itself has ended once its last event has played.
+    return open_ && playing_ && !(open_->end >= 0 && position_ >= open_->end);
+}
+
+void MidiTune::record_block_locked() {
+    if (!start_player_locked()) return;
+    Recording& recording = *recording_;
+    if (recording.frames % store_frames == 0) recording.stores.push_back(std::make_unique<std::int16_t[]>(2 * store_frames));
+    std::int16_t* out = recording.frame(recording.frames);
+    fluid_synth_write_s16(synth_, block_frames, out, 0, 2, out, 1, 2);
+    recording.frames += block_frames;
+
+    if (recording.end < 0) {
+        // The player has read its first events by now, so its length is known.
+        if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING ||
+            fluid_player_get_current_tick(player_) >= fluid_player_get_total_ticks(player_)) {
+            recording.end = recording.frames;
+        } else if (recording.frames >= std::int64_t(longest_tune_seconds * sample_rate_)) {
+            // Changed: a tune too long to keep in memory ends here, letting its notes go.
+            recording.end = recording.frames;
+            fluid_player_stop(player_);
+            fluid_synth_all_notes_off(synth_, -1);
+        }
+        return;
+    }
+    const bool quiet = fluid_synth_get_active_voice_count(synth_) == 0 &&
+                       std::all_of(out, out + 2 * block_frames, [](std::int16_t s) { return std::abs(s) <= quiet_sample; });
+    if (!quiet && recording.frames - recording.end < std::int64_t(longest_tail_seconds * sample_rate_)) return;
+
+    recording.finished = true;
+    kept_ = recording_;
+    abandon_recording_locked();
+    synth_done_ = true;
+    changed_.notify_all();
+}
+
+void MidiTune::record_until_locked(std::int64_t frames) {
+    // The listener has caught up with the recorder: the synthesiser plays live, into the
+    // recording.
+    while (synth_ && open_ && open_ == recording_ && open_->frames < frames) record_block_locked();
+}
+
+void MidiTune::run_recorder() {
+    // Recording ahead may wait whenever the window has work to do.
+    ::setpriority(PRIO_PROCESS, ::gettid(), 10);
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || recording_ || (synth_ && synth_done_); });
+        if (stopping_) return;
+        if (recording_ && !synth_) {
+            // Loading the soundfont takes a while: nobody waits for the lock meanwhile.
+            lock.unlock();
+            fluid_synth_t* synth = make_synth();
+            lock.lock();
+            synth_ = synth;
+            synth_done_ = false;
+            if (!synth_) {
+                // The soundfont has gone since: the tune stays silent.
+                recording_->end = recording_->frames;
+                recording_->finished = true;
+                recording_.reset();
+                changed_.notify_all();
+            }
+        } else if (recording_) {
+            record_block_locked();
+        } else {
+            fluid_synth_t* synth = synth_;
+            synth_ = nullptr;
+            lock.unlock();
+            delete_fluid_synth(synth);
+            // The soundfont's samples, and the recording given up for this one, go back to the
+            // system rather than stay with the allocator.
+            ::malloc_trim(0);
+            lock.lock();
+            continue;
+        }
+        // The listener and the window thread get the lock between blocks.
+        lock.unlock();
+        std::this_thread::yield();
+        lock.lock();
+    }
 }
 
 void MidiTune::render(std::int16_t* stereo, int frames) {
+    std::fill(stereo, stereo + 2 * frames, std::int16_t{0});
     std::lock_guard lock(mutex_);
-    if (!synth_) {
-        std::fill(stereo, stereo + 2 * frames, std::int16_t{0});
-        return;
+    if (!open_) return;
+    if (playing_) {
+        record_until_locked(position_ + frames);
+        open_->mix_into(stereo, position_, frames);
+        // Before the first synthesiser is ready the tune waits rather than skip its start.
+        position_ += open_->finished ? frames : std::clamp<std::int64_t>(open_->frames - position_, 0, frames);
     }
-    fluid_synth_write_s16(synth_, frames, stereo, 0, 2, stereo, 1, 2);
-    // A play or a rewind takes effect when the player is next called from the rendering; until
-    // then its position still tells of the time before.
-    if (moving_ && player_ &&
-        (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING ||
-         fluid_player_get_current_tick(player_) < fluid_player_get_total_ticks(player_)))
-        moving_ = false;
+    if (ringing_ >= 0) {
+        record_until_locked(ringing_ + frames);
+        open_->mix_into(stereo, ringing_, frames);
+        ringing_ += frames;
+        if (open_->finished && ringing_ >= open_->frames) ringing_ = -1;
+    }
+}
+
+void MidiTune::wait_until_recorded() const {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !open_ || open_->finished; });
 }
 
 }  // namespace kelvora

@@ -1,11 +1,22 @@
 #pragma once
-// The background tune: a fluidsynth synthesiser and one MIDI file player on it, rendered on
-// demand into 16-bit stereo. It knows nothing of SDL, so it can be driven offline as well as
-// from the audio thread. Every method may be called from any thread.
+// The background tune: a fluidsynth synthesiser and one MIDI file player on it, rendered into
+// 16-bit stereo. It knows nothing of SDL, so it can be driven offline as well as from the audio
+// thread. Every method may be called from any thread.
+//
+// Synthesis is the costliest thing the game does, so each tune is synthesised once: a thread of
+// its own records the open tune into memory ahead of the listener, and render() plays the
+// recording. Should the listener catch up with the recording, render() synthesises the next
+// part itself, into the recording. The last recording is kept, so opening that tune again
+// synthesises nothing, and the synthesiser (its soundfont takes more memory than a recording)
+// is let go between recordings.
 
+#include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 typedef struct _fluid_hashtable_t fluid_settings_t;
 typedef struct _fluid_synth_t fluid_synth_t;
@@ -28,32 +39,61 @@ public:
     MidiTune(const MidiTune&) = delete;
     MidiTune& operator=(const MidiTune&) = delete;
 
-    bool ok() const { return synth_ != nullptr; }
+    bool ok() const { return usable_; }
 
     // Closes the open tune, then opens the file (or the bytes of one) without playing it.
     // False, with no tune open, when it cannot be read or is no MIDI file.
     bool open(const std::string& path);
     bool open_bytes(const std::string& bytes);
     void play();
-    // Back to tick 0, so the next play begins at the first note.
+    // Back to the first note, so the next play begins there. A tune that has ended keeps its
+    // last notes ringing under the new start, as a synthesiser would.
     void rewind();
-    // Stops and forgets the tune and silences every voice at once.
+    // Stops and forgets the tune and silences it at once.
     void close();
     bool is_open() const;
-    // True while the player plays; false from the moment the last event has played.
+    // True while the tune plays; false from the moment its last event has played.
     bool playing() const;
 
-    // Fills `frames` frames of interleaved stereo and moves the player on by that much time.
+    // Fills `frames` frames of interleaved stereo and moves the tune on by that much time.
     void render(std::int16_t* stereo, int frames);
 
+    // Waits until the open tune is recorded to the end of its last notes (for tests).
+    void wait_until_recorded() const;
+
 private:
+    struct Recording;
+
+    fluid_synth_t* make_synth() const;
     void close_locked();
+    void abandon_recording_locked();
+    bool start_player_locked();
+    void record_block_locked();
+    void record_until_locked(std::int64_t frames);
+    void run_recorder();
 
     mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
     fluid_settings_t* settings_ = nullptr;
+    std::string soundfont_path_;
+    bool usable_ = false;  // the soundfont could be loaded
+    int sample_rate_ = 44100;
+
+    // The recording being made, the synthesiser (while there is one) and the player on it.
+    std::shared_ptr<Recording> recording_;
     fluid_synth_t* synth_ = nullptr;
     fluid_player_t* player_ = nullptr;
-    bool moving_ = false;  // played or rewound, and not yet rendered since
+    bool synth_done_ = false;  // a recording has finished: the synthesiser may go
+    std::shared_ptr<Recording> kept_;  // the last finished recording
+
+    // The open tune and the listener's place in it.
+    std::shared_ptr<Recording> open_;
+    bool playing_ = false;
+    std::int64_t position_ = 0;
+    std::int64_t ringing_ = -1;  // after a rewind past the end: the place of the last notes' tail
+
+    bool stopping_ = false;
+    std::thread recorder_;
 };
 
 }  // namespace kelvora

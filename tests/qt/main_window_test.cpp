@@ -7,7 +7,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 
+#include "core/picture_store.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_platform.hpp"
 #include "qt/recording_handler.hpp"
@@ -81,6 +83,39 @@ TEST_F(MainWindowTest, PaintsTheTopLeft500PixelsOfThePicture) {
     picture.rgb_row(10)[20] = 0x00ABCDEF;
     platform.refresh();
     EXPECT_EQ(window().picture_view()->grab().toImage().pixel(20, 10), 0xFFABCDEFu);
+}
+
+// What the screen shows of the picture area, read back from the window system.
+QImage on_screen(MainWindow& window) {
+    QApplication::processEvents();
+    QWidget* view = window.picture_view();
+    QPoint at = view->mapTo(&window, QPoint(0, 0));
+    return window.screen()->grabWindow(window.winId(), at.x(), at.y(), 500, 500).toImage();
+}
+
+TEST_F(MainWindowTest, ChangedPartsReachTheScreenAndNothingElseIsSent) {
+    Surface shown{Bitmap::rgb(501, 501)}, composed{Bitmap::rgb(500, 500)};
+    platform.set_picture(&shown.bitmap);
+    platform.show();
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 8; ++round) {
+        // A few scattered blocks change, as the drops of a tick do; every third round nothing does.
+        for (int n = 0; round % 3 != 2 && n < 5; ++n) {
+            std::uint32_t r = next();
+            fill_rect(composed, int(r % 500), int((r >> 9) % 500), 3 + int(r % 17), 2 + int((r >> 5) % 23),
+                      Colour::from_packed(next()));
+        }
+        std::vector<Rect> changed = copy_changes(shown, composed);
+        EXPECT_EQ(changed.empty(), round % 3 == 2) << "round " << round;
+        if (!changed.empty()) platform.refresh(changed);
+        QImage screen = on_screen(window());
+        ASSERT_EQ(screen.size(), QSize(500, 500));
+        for (int y = 0; y < 500; ++y)
+            for (int x = 0; x < 500; ++x)
+                ASSERT_EQ(screen.pixel(x, y), 0xFF000000u | composed.bitmap.rgb_row(y)[x])
+                    << "round " << round << " at " << x << ", " << y;
+    }
 }
 
 TEST_F(MainWindowTest, KeysArriveAsVirtualKeyThenTypedCharacter) {

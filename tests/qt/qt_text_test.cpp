@@ -186,5 +186,37 @@ TEST(QtText, SurfacesWithoutColourPixelsAreLeftAlone) {
     EXPECT_GT(ink_of(small).pixels, 0);
 }
 
+// Text drawn again with the same arguments onto the same pixels reuses its last drawing; onto other
+// pixels (here the text itself, whose soft edges darken when drawn twice) it must be drawn anew.
+// A surface one pixel wider gives the same text without the reuse, as the reference.
+TEST(QtText, ARedrawnTextMatchesAFreshDrawingWhateverLiesBeneath) {
+    const Rect rect{10, 10, 190, 60};
+    const std::string text = "得点 1234567";
+    auto draw_twice = [&](int width, Surface& once) {
+        Surface surface = ground_surface(width, 80);
+        draw_text_on(surface, Font{20, 0}, Colour{255, 255, 0}, rect, text_format::right, text);
+        once = surface;
+        draw_text_on(surface, Font{20, 0}, Colour{255, 255, 0}, rect, text_format::right, text);
+        return surface;
+    };
+    Surface first_once, again_once, reference_once;
+    Surface first = draw_twice(200, first_once);
+    Surface again = draw_twice(200, again_once);  // every drawing now has one to reuse
+    Surface reference = draw_twice(201, reference_once);
+    int doubled = 0;
+    for (int y = 0; y < 80; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const std::uint32_t expected_once = reference_once.bitmap.rgb_row(y)[x];
+            const std::uint32_t expected = reference.bitmap.rgb_row(y)[x];
+            ASSERT_EQ(first_once.bitmap.rgb_row(y)[x], expected_once) << x << ", " << y;
+            ASSERT_EQ(again_once.bitmap.rgb_row(y)[x], expected_once) << x << ", " << y;
+            ASSERT_EQ(first.bitmap.rgb_row(y)[x], expected) << x << ", " << y;
+            ASSERT_EQ(again.bitmap.rgb_row(y)[x], expected) << x << ", " << y;
+            doubled += expected != expected_once;
+        }
+    }
+    EXPECT_GT(doubled, 0) << "the second drawing changes the soft edges";
+}
+
 }  // namespace
 }  // namespace kelvora

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "sdl/midi_bytes.hpp"
@@ -60,6 +62,18 @@ protected:
         for (int i = 0; i < 500; ++i)
             if (render_block() < quiet) return;
         FAIL() << "the output never went quiet";
+    }
+
+    // The next `seconds` of output.
+    std::vector<std::int16_t> render_seconds(double seconds) {
+        std::vector<std::int16_t> all;
+        for (double t = 0; t < seconds; t += block_seconds) {
+            std::vector<std::int16_t> samples(2 * block);
+            tune->render(samples.data(), block);
+            clock += block_seconds;
+            all.insert(all.end(), samples.begin(), samples.end());
+        }
+        return all;
     }
 
     // True when the output sounds within `limit` seconds.
@@ -158,6 +172,40 @@ TEST_F(MidiTuneTest, CloseAndReopenSilenceAtOnce) {
     EXPECT_FALSE(tune->playing()) << "a newly opened tune waits for play";
     render_block();
     EXPECT_LT(render_block(), quiet);
+}
+
+TEST_F(MidiTuneTest, ATuneIsSynthesisedOnceAndItsLastNotesRingUnderTheRestart) {
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    tune->play();
+    const std::vector<std::int16_t> first = render_seconds(0.5);
+    ASSERT_GT(time_of_end(), 0);
+    tune->wait_until_recorded();
+
+    // A restart at the end: the first note begins while the last one still dies away.
+    tune->rewind();
+    tune->play();
+    const std::vector<std::int16_t> restart = render_seconds(0.5);
+    EXPECT_NE(restart, first);
+    int louder = 0;
+    for (std::size_t i = 0; i < 2 * block; ++i) louder += std::abs(restart[i]) > std::abs(first[i]);
+    EXPECT_GT(louder, 0);
+
+    // Opened again, the tune plays its recording: the very samples of the first time, where a
+    // synthesiser's dither would differ.
+    ASSERT_TRUE(tune->open_bytes(two_note_tune()));
+    tune->play();
+    EXPECT_EQ(render_seconds(0.5), first);
+
+    // Another tune needs a synthesiser again, long after the last one was let go.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(tune->open_bytes(midi_file({{72, 0, ticks_per_second / 2}}, ticks_per_second / 2)));
+    tune->wait_until_recorded();
+    tune->play();
+    double start = clock;
+    EXPECT_TRUE(sounds_within(0.05));
+    double end = time_of_end() - start;
+    EXPECT_GE(end, 0.5 - block_seconds);
+    EXPECT_LE(end, 0.7);
 }
 
 TEST_F(MidiTuneTest, UnreadableFilesOpenNothing) {
