@@ -6,10 +6,7 @@
 #include "test_app.hpp"
 
 namespace kelvora::bench {
-namespace {
 
-// Option play on 20 x 40 cells of 10 pixels, every cell taken but the top row, so the rain
-// always finds room and the game never ends.
 void prepare_full_field(GameState& state) {
     state.screen_state = screen::option_play;
     state.rain_running = true;
@@ -23,6 +20,8 @@ void prepare_full_field(GameState& state) {
         state.drop_grid[c][state.field_height + 1] = floor_cell;
     }
 }
+
+namespace {
 
 Register rain_tick_case("rain tick on a full 20x40 field (with its frame)", [] {
     auto test = std::shared_ptr<testing::TestApp>(testing::make_test_app());

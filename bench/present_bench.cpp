@@ -30,19 +30,9 @@ std::shared_ptr<ShownGame> shown_game() {
     std::string error = load_pictures(game->app.pictures, KELVORA_ASSET_DIR);
     if (!error.empty()) throw std::runtime_error(error);
     GameState& state = game->app.state;
-    state.screen_state = screen::option_play;
-    state.rain_running = true;
-    state.field_live = true;
-    state.field_width = 20;
-    state.field_height = 40;
-    state.cell_size = 10;
-    state.colour_count = 9;
+    prepare_full_field(state);
     state.field_left = 150;
     state.field_top = 70;
-    for (int c = 1; c <= state.field_width; ++c) {
-        for (int r = 2; r <= state.field_height; ++r) state.drop_grid[c][r] = std::int16_t((c * 7 + r) % 9 + 1);
-        state.drop_grid[c][state.field_height + 1] = floor_cell;
-    }
     game->qt.set_picture(&game->app.pictures.work_image.bitmap);
     game->qt.show();
     QApplication::processEvents();
