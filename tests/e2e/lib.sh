@@ -92,6 +92,14 @@ e2e_find_window() {
     return 1
 }
 
+# e2e_game_window: waits for the game window (or fails the test) and sets wid, its geometry
+# (WIDTH, HEIGHT, X, Y) and menu_height, the height of the menu bar above the 500-pixel picture.
+e2e_game_window() {
+    wid="$(e2e_find_window 30)" || e2e_fail "no visible window captioned ${E2E_CAPTION}"
+    eval "$(xdotool getwindowgeometry --shell "$wid")"
+    menu_height=$((HEIGHT - 500))
+}
+
 # e2e_wait_exit [SECONDS]: waits for the program to end and sets E2E_STATUS to its exit status
 # ("timeout" when it is still running after the limit). Call it directly, not in $(...).
 e2e_wait_exit() {

@@ -27,9 +27,7 @@ mkdir -p "$shots"
 shot() { e2e_screenshot "$shots/$1.png" "$wid"; }
 
 e2e_start_app
-wid="$(e2e_find_window 30)" || e2e_fail "no visible window captioned ${E2E_CAPTION}"
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-menu_height=$((HEIGHT - 500))
+e2e_game_window
 
 # Picture coordinates -> window coordinates (the picture sits below the menu bar).
 move() { xdotool mousemove --window "$wid" "$1" $(($2 + menu_height)); }

@@ -123,9 +123,7 @@ start_game() {
     (cd "$E2E_APP" && exec env SDL_AUDIODRIVER=dummy KELVORA_RANKING_SERVER="http://127.0.0.1:$SERVER_PORT" \
         ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
     E2E_APP_PID=$!
-    wid="$(e2e_find_window 30)" || e2e_fail "no visible window captioned ${E2E_CAPTION}"
-    eval "$(xdotool getwindowgeometry --shell "$wid")"
-    menu_height=$((HEIGHT - 500))
+    e2e_game_window
     # The opening and the title's fade-in run for a few seconds.
     sleep 7
 }

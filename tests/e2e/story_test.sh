@@ -11,9 +11,7 @@ shots="${E2E_SHOTS:-$E2E_TMP/shots}"
 mkdir -p "$shots"
 
 e2e_start_app
-wid="$(e2e_find_window 30)" || e2e_fail "no visible window captioned ${E2E_CAPTION}"
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-menu_height=$((HEIGHT - 500))
+e2e_game_window
 
 shot() { e2e_screenshot "$shots/$1.png" "$wid"; }
 # mean brightness (0..1) of a region of the picture in a shot: mean SHOT W H X Y

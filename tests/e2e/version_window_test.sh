@@ -10,9 +10,7 @@ shots="${E2E_SHOTS:-$E2E_TMP/shots}"
 mkdir -p "$shots"
 
 e2e_start_app
-wid="$(e2e_find_window 30)" || e2e_fail "no visible window captioned ${E2E_CAPTION}"
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-menu_height=$((HEIGHT - 500))
+e2e_game_window
 sleep 7  # the opening and the title's fade-in
 e2e_screenshot "$shots/title.png" "$wid"
 mapfile -t centres < <(e2e_menu_centres "$shots/title.png" "$menu_height")
