@@ -40,12 +40,7 @@ Bitmap::Bitmap(const Bitmap& other)
     if (!empty()) id_ = new_id();
 }
 
-Bitmap::Bitmap(Bitmap&& other) noexcept
-    : width_(other.width_), height_(other.height_), depth_(other.depth_), bytes_(std::move(other.bytes_)),
-      rgb_(std::move(other.rgb_)), palette_(other.palette_) {
-    if (!empty()) id_ = new_id();
-    other = Bitmap();
-}
+Bitmap::Bitmap(Bitmap&& other) noexcept { *this = std::move(other); }
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
     if (this != &other) *this = Bitmap(other);
