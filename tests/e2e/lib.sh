@@ -57,6 +57,8 @@ e2e_start_xvfb() {
     : >"$fd_file"
     # -noreset: without it the server restarts whenever its last client leaves, and a program
     # started in that moment finds no display.
+    # The game's tune cache goes with the rest of the run, never into the machine's ~/.cache.
+    export XDG_CACHE_HOME="$E2E_TMP/cache"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
     E2E_XVFB_PID=$!
     local i
