@@ -8,25 +8,34 @@ namespace kelvora::server {
 EntryQueue::EntryQueue(RankingStore& store, int watched, ChangeHandler changed)
     : store_(store), watched_(watched), changed_(std::move(changed)), writer_([this] { run(); }) {}
 
-EntryQueue::~EntryQueue() {
+EntryQueue::~EntryQueue() { close(); }
+
+void EntryQueue::close() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
     }
     wake_.notify_one();
-    writer_.join();
+    if (writer_.joinable()) writer_.join();
+}
+
+void EntryQueue::submit(const Entry& entry, Done done) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!stopping_) {
+            pending_.push_back({entry, std::move(done)});
+            wake_.notify_one();
+            return;
+        }
+    }
+    done(EntryOutcome::failed);
 }
 
 EntryOutcome EntryQueue::submit(const Entry& entry) {
-    std::future<EntryOutcome> result;
-    {
-        std::lock_guard lock(mutex_);
-        if (stopping_) return EntryOutcome::failed;
-        pending_.push_back({entry, {}});
-        result = pending_.back().done.get_future();
-    }
-    wake_.notify_one();
-    return result.get();
+    auto result = std::make_shared<std::promise<EntryOutcome>>();
+    auto outcome = result->get_future();
+    submit(entry, [result](EntryOutcome o) { result->set_value(o); });
+    return outcome.get();
 }
 
 void EntryQueue::run() {
@@ -55,7 +64,7 @@ void EntryQueue::run() {
                 std::fprintf(stderr, "kelvora-server: cannot read the ranking: %s\n", error.c_str());
         }
         for (std::size_t i = 0; i < batch.size(); ++i)
-            batch[i].done.set_value(!committed ? EntryOutcome::failed
+            batch[i].done(!committed ? EntryOutcome::failed
                                     : stored[i] ? EntryOutcome::stored
                                                 : EntryOutcome::duplicate);
         batch.clear();

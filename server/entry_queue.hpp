@@ -24,13 +24,19 @@ public:
     EntryQueue(RankingStore& store, int watched, ChangeHandler changed);
     ~EntryQueue();  // commits what is waiting, then stops
 
+    // `done` is called from the writer thread once the entry's transaction has been committed
+    // (or has failed); at once, with failed, after close().
+    using Done = std::function<void(EntryOutcome)>;
+    void submit(const Entry& entry, Done done);
     // Blocks until the entry's transaction has been committed (or has failed).
     EntryOutcome submit(const Entry& entry);
+    // Commits what is waiting, then refuses further entries.
+    void close();
 
 private:
     struct Pending {
         Entry entry;
-        std::promise<EntryOutcome> done;
+        Done done;
     };
     void run();
 

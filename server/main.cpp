@@ -103,13 +103,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kelvora-server: %s, stopping\n", strsignal(signal));
         server->stop();
     });
-    const bool served = server->run();
-    // run() also ends when accepting fails; the signal thread is then still waiting.
+    const bool served = server->run(error);
+    // run() also ends when the server cannot start; the signal thread is then still waiting.
     if (!signalled) pthread_kill(signals.native_handle(), SIGTERM);
     signals.join();
     server.reset();  // commits what is still waiting and closes the database
     if (!served) {
-        std::fprintf(stderr, "kelvora-server: stopped accepting connections\n");
+        std::fprintf(stderr, "kelvora-server: cannot serve: %s\n", error.c_str());
         return 1;
     }
     std::fprintf(stderr, "kelvora-server: stopped\n");

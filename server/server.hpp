@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "server/entry_queue.hpp"
+#include "server/http_server.hpp"
 #include "server/ranking_store.hpp"
 #include "server/rate_limit.hpp"
-
-namespace httplib {
-class Server;
-}
 
 namespace kelvora::server {
 
@@ -32,8 +29,8 @@ public:
     // Takes the address and port; false with the reason when they cannot be had.
     bool bind(std::string& error);
     int port() const { return port_; }
-    // Answers requests until stop(); false when accepting connections failed.
-    bool run();
+    // Answers requests until stop(); false, with the reason, when it could not start.
+    bool run(std::string& error);
     // Safe from any thread.
     void stop();
 
@@ -51,7 +48,7 @@ private:
     mutable std::mutex pages_mutex_;
     std::vector<StoredEntry> best_;  // the top page's entries, as the pages show them
     std::shared_ptr<const std::string> list_page_, top_page_;
-    std::unique_ptr<httplib::Server> http_;
+    HttpServer http_;
     std::unique_ptr<EntryQueue> entries_;
 };
 
