@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <microhttpd.h>
 #include <netdb.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,10 +23,15 @@ namespace {
 // Each connection's buffers (request line, headers, the answer's head) come from one pool of
 // this size: an oversized request is refused by the library instead of growing memory.
 constexpr std::size_t connection_memory_bytes = 32 * 1024;
-constexpr unsigned connections_per_address = 16;
+constexpr int connections_per_network = 16;
 constexpr unsigned max_connections = 4096;
-// An idle keep-alive connection, or one that stalls mid-request, is let go after this.
+// A request line with its headers; more is refused with 431.
+constexpr std::size_t max_header_bytes = 16 * 1024;
+constexpr std::size_t max_headers = 100;
+// An idle keep-alive connection is let go after this, and so is one whose answer stalls; a
+// request must be complete within request_seconds of its request line.
 constexpr unsigned idle_timeout_seconds = 30;
+constexpr int request_seconds = 10;
 
 // A request line as it may be logged: control bytes escaped, long targets cut.
 std::string printable(std::string_view text) {
@@ -50,15 +56,6 @@ std::optional<std::string> first_value(const Fields& fields, std::string_view na
             return value;
     }
     return std::nullopt;
-}
-
-std::string address_text(const sockaddr* address) {
-    char text[INET6_ADDRSTRLEN] = "?";
-    if (address && address->sa_family == AF_INET)
-        inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
-    else if (address && address->sa_family == AF_INET6)
-        inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr, text, sizeof text);
-    return text;
 }
 
 MHD_Result collect(void* fields, MHD_ValueKind, const char* key, const char* value) {
@@ -98,17 +95,33 @@ struct HttpServer::Exchange {
 
 namespace {
 
-void* on_request_line(void*, const char* uri, MHD_Connection* connection) {
+void* on_request_line(void* cls, const char* uri, MHD_Connection* connection) {
+    static_cast<HttpServer*>(cls)->guard().set_state(connection, ConnectionGuard::State::reading);
     auto* exchange = new HttpServer::Exchange;
     exchange->connection = connection;
     exchange->request.target = uri ? uri : "";
+    if (const auto* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
+        exchange->request.client = address_text(info->client_addr);
     return exchange;
+}
+
+void on_connection(void* cls, MHD_Connection* connection, void**, MHD_ConnectionNotificationCode code) {
+    auto& guard = static_cast<HttpServer*>(cls)->guard();
+    if (code == MHD_CONNECTION_NOTIFY_CLOSED) {
+        guard.closed(connection);
+        return;
+    }
+    const auto* fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    const auto* peer = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    if (fd && peer) guard.opened(connection, fd->connect_fd, peer->client_addr);
 }
 
 void on_completed(void* cls, MHD_Connection*, void** request_cls, MHD_RequestTerminationCode) {
     auto* exchange = static_cast<HttpServer::Exchange*>(*request_cls);
     if (!exchange) return;
-    if (exchange->status != 0) static_cast<HttpServer*>(cls)->log(*exchange);
+    auto& server = *static_cast<HttpServer*>(cls);
+    server.log(*exchange);
+    server.guard().set_state(exchange->connection, ConnectionGuard::State::idle);
     delete exchange;
     *request_cls = nullptr;
 }
@@ -166,11 +179,13 @@ MHD_Result on_request(void* cls, MHD_Connection* connection, const char* url, co
         exchange->headers_read = true;
         request.method = method;
         request.path = url;
-        if (const auto* info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS))
-            request.client = address_text(info->client_addr);
         MHD_get_connection_values(connection, MHD_HEADER_KIND, collect, &request.headers);
         MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, collect, &request.query);
-        if (request.method != "GET" && request.method != "HEAD") {
+        std::size_t header_bytes = request.method.size() + request.target.size() + 11;
+        for (const auto& [name, value] : request.headers) header_bytes += name.size() + value.size() + 4;
+        if (header_bytes > max_header_bytes || request.headers.size() > max_headers) {
+            server.error(*exchange, 431);
+        } else if (request.method != "GET" && request.method != "HEAD") {
             // The body limit is held against Content-Length before any body is read; a chunked
             // body could only be checked piece by piece. Browsers send forms with a length. A short
             // refused body is still read, so that the client, still sending, gets the answer.
@@ -199,6 +214,7 @@ MHD_Result on_request(void* cls, MHD_Connection* connection, const char* url, co
         return exchange->queued ? MHD_YES : send_refusal(*exchange);
     }
     if (exchange->queued) return MHD_YES;
+    server.guard().set_state(connection, ConnectionGuard::State::serving);
     if (exchange->refusal && !exchange->dispatched) server.error(*exchange, exchange->refusal);
     if (!exchange->dispatched) {
         exchange->dispatched = true;
@@ -215,6 +231,8 @@ MHD_Result on_request(void* cls, MHD_Connection* connection, const char* url, co
 }
 
 }  // namespace
+
+HttpServer::HttpServer(HttpLimits limits) : limits_(limits) {}
 
 HttpServer::~HttpServer() { close(); }
 
@@ -252,16 +270,26 @@ void HttpServer::error(Exchange& exchange, int status) {
     finish(exchange, std::move(response));
 }
 
-void HttpServer::log(const Exchange& exchange) const {
+// Answered requests get a line each.
+// Changed: refusals, which an outsider can cause at will, got a line each; now one line per
+// network and minute, as do requests the library itself cut short (too large, broken).
+void HttpServer::log(const Exchange& exchange) {
+    const HttpRequest& request = exchange.request;
+    const int status = exchange.status;
+    const bool refusal = status == 0 || status == 411 || status == 413 || status == 429 || status == 431 ||
+                         status == 503;
+    const std::string client = request.client.empty() ? "?" : request.client;
+    if (refusal && !guard_->log_gate().allow(network_of(client), ConnectionGuard::Clock::now())) return;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
-    const HttpRequest& request = exchange.request;
-    const std::string line = std::string(stamp) + " " + printable(request.client) + " " + printable(request.method) +
-                             " " + printable(request.target) + " " + std::to_string(exchange.status) + " " +
-                             std::to_string(exchange.body_bytes) + "\n";
+    std::string line = std::string(stamp) + " " + printable(client) + " " + printable(request.method) + " " +
+                       printable(request.target) + " " + (status ? std::to_string(status) : "-") + " " +
+                       std::to_string(exchange.body_bytes);
+    if (refusal) line += " (refusals from " + network_of(client) + " logged once a minute)";
+    line += "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);  // one write per line: lines never interleave
 }
 
@@ -301,11 +329,21 @@ bool HttpServer::bind(const std::string& address, int port, std::string& error) 
 
 bool HttpServer::start(std::string& error) {
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
+    ConnectionGuard::Limits limits;
+    limits.per_network = connections_per_network;
+    limits.request = std::chrono::seconds(request_seconds);
+    limits.idle = std::chrono::seconds(idle_timeout_seconds);
+    guard_ = std::make_unique<ConnectionGuard>(limits);
+    // Every connection is a descriptor: keep the cap within what the process may open.
+    rlimit files{};
+    unsigned connections = max_connections;
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY)
+        connections = unsigned(std::clamp<rlim_t>(files.rlim_cur, 128, max_connections + 64) - 64);
     daemon_ = MHD_start_daemon(
         MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG, 0, nullptr, nullptr,
         &on_request, this, MHD_OPTION_EXTERNAL_LOGGER, &on_library_message, this, MHD_OPTION_LISTEN_SOCKET, listen_fd_, MHD_OPTION_THREAD_POOL_SIZE, threads,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, connection_memory_bytes, MHD_OPTION_CONNECTION_LIMIT, max_connections,
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT, connections_per_address, MHD_OPTION_CONNECTION_TIMEOUT,
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, connection_memory_bytes, MHD_OPTION_CONNECTION_LIMIT, connections,
+        MHD_OPTION_NOTIFY_CONNECTION, &on_connection, this, MHD_OPTION_CONNECTION_TIMEOUT,
         idle_timeout_seconds, MHD_OPTION_URI_LOG_CALLBACK, &on_request_line, this, MHD_OPTION_NOTIFY_COMPLETED,
         &on_completed, this,
         MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);

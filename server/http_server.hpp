@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "server/connection_guard.hpp"
+
 struct MHD_Daemon;
 
 namespace kelvora::server {
@@ -54,7 +56,7 @@ struct HttpLimits {
 
 class HttpServer {
 public:
-    explicit HttpServer(HttpLimits limits) : limits_(limits) {}
+    explicit HttpServer(HttpLimits limits);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -82,8 +84,9 @@ public:
     void dispatch(Exchange& exchange);
     void finish(Exchange& exchange, HttpResponse response);
     void error(Exchange& exchange, int status);
-    void log(const Exchange& exchange) const;
+    void log(const Exchange& exchange);
     const HttpLimits& limits() const { return limits_; }
+    ConnectionGuard& guard() { return *guard_; }
 
 private:
     HttpLimits limits_;
@@ -92,6 +95,7 @@ private:
     Fields default_headers_;
     int listen_fd_ = -1;
     int port_ = 0;
+    std::unique_ptr<ConnectionGuard> guard_;
     MHD_Daemon* daemon_ = nullptr;
     std::mutex stop_mutex_;
     std::condition_variable stop_wake_;

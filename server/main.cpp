@@ -1,8 +1,11 @@
 // kelvora-server: a net ranking for the game. The game downloads the top ten from
 // /cgi-bin/list.cgi; players enter their official results on the top page.
 
+#include <arpa/inet.h>
 #include <pthread.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cerrno>
@@ -18,10 +21,12 @@ namespace {
 
 constexpr const char* usage =
     "usage: kelvora-server [--bind ADDRESS] [--port N] [--db FILE] [--entries-per-minute N]\n"
+    "                      [--trust-proxy ADDRESS]\n"
     "  --bind ADDRESS          address to listen on (default 127.0.0.1)\n"
     "  --port N                port (default 8470; 0 picks a free one)\n"
     "  --db FILE               the ranking database (default kelvora-ranking.db)\n"
-    "  --entries-per-minute N  entries allowed per client address (default 20; 0: no limit)\n";
+    "  --entries-per-minute N  entries allowed per IPv4 address or IPv6 /64 (default 20; 0: no limit)\n"
+    "  --trust-proxy ADDRESS   take the client from X-Forwarded-For on connections from ADDRESS\n";
 
 bool parse_number(const char* text, int low, int high, int& value) {
     char* end = nullptr;
@@ -49,6 +54,10 @@ int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& optio
         } else if (arg == "--db" && good) {
             options.db = value;
             good = !options.db.empty();
+        } else if (arg == "--trust-proxy" && good) {
+            unsigned char address[16];
+            options.trust_proxy = value;
+            good = inet_pton(AF_INET, value, address) == 1 || inet_pton(AF_INET6, value, address) == 1;
         } else if (arg == "--entries-per-minute" && good) {
             good = parse_number(value, 0, 1'000'000, options.entries_per_minute);
         } else {
@@ -79,6 +88,12 @@ int main(int argc, char** argv) {
     sigaddset(&stop_signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // Each connection is a descriptor; the server caps connections below what it may open.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 8192);
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     std::string error;
     auto server = RankingServer::create(options, error);

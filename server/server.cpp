@@ -1,5 +1,7 @@
 #include "server/server.hpp"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <cctype>
 #include <span>
@@ -22,6 +24,24 @@ HttpResponse page(int status, const std::string& heading, const std::vector<std:
     res.status = status;
     res.set_content(message_page(heading, lines), html_utf8);
     return res;
+}
+
+// Changed: entries counted per full address, so one IPv6 /64 had 2^64 limits.
+// The network an entry counts against: the connection's, or behind the trusted proxy the last
+// address it appended to X-Forwarded-For (earlier ones are whatever the client claimed).
+std::string client_network(const HttpRequest& req, const std::string& trusted_proxy) {
+    std::string client = req.client;
+    if (!trusted_proxy.empty() && client == trusted_proxy) {
+        if (const auto forwarded = req.header("X-Forwarded-For")) {
+            std::string last = forwarded->substr(forwarded->rfind(',') + 1);
+            last.erase(0, last.find_first_not_of(" \t"));
+            last.erase(last.find_last_not_of(" \t") + 1);
+            unsigned char address[16];
+            if (inet_pton(AF_INET, last.c_str(), address) == 1 || inet_pton(AF_INET6, last.c_str(), address) == 1)
+                client = last;
+        }
+    }
+    return network_of(client);
 }
 
 bool is_form(const HttpRequest& req) {
@@ -119,7 +139,7 @@ void RankingServer::routes() {
 
     http_.route("POST", "/entry", [this](const HttpRequest& req, const Reply& reply) {
         int retry_after = 0;
-        if (!rate_limit_.allow(req.client, RateLimit::Clock::now(), retry_after)) {
+        if (!rate_limit_.allow(client_network(req, options_.trust_proxy), RateLimit::Clock::now(), retry_after)) {
             HttpResponse res = page(429, "登録が多すぎます",
                                     {"同じところからの登録は1分に" + std::to_string(options_.entries_per_minute) +
                                      "件までです。しばらくしてからもう一度お試しください。"});

@@ -17,7 +17,9 @@ struct ServerOptions {
     std::string bind = "127.0.0.1";
     int port = 8470;  // 0: any free port
     std::string db = "kelvora-ranking.db";
-    int entries_per_minute = 20;  // per client address; 0: no limit
+    int entries_per_minute = 20;  // per IPv4 address or IPv6 /64; 0: no limit
+    // A reverse proxy's address: only its connections name the client in X-Forwarded-For.
+    std::string trust_proxy;
 };
 
 class RankingServer {

@@ -23,71 +23,13 @@
 #include "ranking/rank_file.hpp"
 #include "server/entry_form.hpp"
 #include "server/entry_queue.hpp"
+#include "tests/server/server_process.hpp"
 
 namespace kelvora::server {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// One run of the program with its stderr in a file; the port is taken from its first line.
-class ServerProcess {
-public:
-    ServerProcess(const std::string& dir, std::vector<std::string> args)
-        : log_(dir + "/server-" + std::to_string(++runs) + ".log") {
-        args.insert(args.begin(), {KELVORA_SERVER_PROGRAM, "--port", "0"});
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            // The server goes when the test goes, and holds none of the test's output open.
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            const int fd = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            dup2(fd, 1);
-            dup2(fd, 2);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        const std::regex listening("listening on http://127\\.0\\.0\\.1:([0-9]+)/");
-        for (int i = 0; i < 100 && port == 0 && running(); ++i) {
-            std::smatch match;
-            const std::string log = read_file(log_);
-            if (std::regex_search(log, match, listening)) port = std::stoi(match[1]);
-            std::this_thread::sleep_for(50ms);
-        }
-    }
-    ~ServerProcess() {
-        if (running()) stop(SIGKILL);
-    }
-    bool running() { return pid_ > 0 && status_ < 0 && waitpid(pid_, &status_, WNOHANG) == 0; }
-    // The exit status after the signal (or after it ended by itself).
-    int stop(int signal) {
-        if (status_ < 0) {
-            kill(pid_, signal);
-            waitpid(pid_, &status_, 0);
-        }
-        return status_;
-    }
-    int wait_exit() {
-        if (status_ < 0) waitpid(pid_, &status_, 0);
-        return status_;
-    }
-    std::string log() const { return read_file(log_); }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port); }
-    int port = 0;
-
-private:
-    static inline int runs = 0;
-    std::string log_;
-    pid_t pid_ = -1;
-    int status_ = -1;
-};
 
 class ServerProcessTest : public ::testing::Test {
 protected:
