@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <csignal>
 #include <cerrno>
 #include <cstdio>
@@ -26,7 +27,19 @@ constexpr const char* usage =
     "  --port N                port (default 8470; 0 picks a free one)\n"
     "  --db FILE               the ranking database (default kelvora-ranking.db)\n"
     "  --entries-per-minute N  entries allowed per IPv4 address or IPv6 /64 (default 20; 0: no limit)\n"
-    "  --trust-proxy ADDRESS   take the client from X-Forwarded-For on connections from ADDRESS\n";
+    "  --trust-proxy ADDRESS   take the client from X-Forwarded-For on connections from ADDRESS\n"
+    "operator commands on the database, safe while a server runs on it:\n"
+    "  kelvora-server [--db FILE] --list [N]      the newest N entries (default 20), each after its id\n"
+    "  kelvora-server [--db FILE] --remove ID...  delete entries\n"
+    "  kelvora-server [--db FILE] --backup COPY   write a consistent copy of the database\n";
+
+// What the program was asked to do: serve, or one operator command.
+struct Command {
+    enum Kind { serve, list, remove, backup } kind = serve;
+    int count = 20;
+    std::vector<std::int64_t> ids;
+    std::string copy;
+};
 
 bool parse_number(const char* text, int low, int high, int& value) {
     char* end = nullptr;
@@ -38,7 +51,7 @@ bool parse_number(const char* text, int low, int high, int& value) {
 }
 
 // 0 when the arguments are good, else the exit status.
-int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& options) {
+int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& options, Command& command) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -47,7 +60,19 @@ int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& optio
         }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool good = value != nullptr;
-        if (arg == "--bind" && good) {
+        if (arg == "--list" && command.kind == Command::serve) {
+            command.kind = Command::list;
+            if (!value || !parse_number(value, 1, 1'000'000, command.count)) continue;  // N is optional
+        } else if (arg == "--remove" && command.kind == Command::serve) {
+            command.kind = Command::remove;
+            int id = 0;
+            while (i + 1 < argc && parse_number(argv[i + 1], 1, INT32_MAX, id)) command.ids.push_back(id), ++i;
+            good = !command.ids.empty();
+            if (good) continue;
+        } else if (arg == "--backup" && good && command.kind == Command::serve) {
+            command.kind = Command::backup;
+            command.copy = value;
+        } else if (arg == "--bind" && good) {
             options.bind = value;
         } else if (arg == "--port" && good) {
             good = parse_number(value, 0, 65535, options.port);
@@ -73,12 +98,59 @@ int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& optio
     return 0;
 }
 
+// The operator's commands, on their own connection to the file: SQLite's locking and the
+// write-ahead log make them safe beside a running server, whose pages follow within a second.
+int run_command(const Command& command, const std::string& db) {
+    using namespace kelvora::server;
+    std::string error;
+    auto store = RankingStore::open(db, error, false);
+    if (!store) {
+        std::fprintf(stderr, "kelvora-server: cannot open the database %s: %s\n", db.c_str(), error.c_str());
+        return 1;
+    }
+    if (command.kind == Command::list) {
+        std::vector<ListedEntry> listed;
+        if (!store->newest(command.count, listed, error)) {
+            std::fprintf(stderr, "kelvora-server: cannot read %s: %s\n", db.c_str(), error.c_str());
+            return 1;
+        }
+        for (const auto& [id, entry] : listed)
+            std::printf("%lld\t%s\t%d\t%s\n", static_cast<long long>(id), entry.name.c_str(), entry.score,
+                        entry.date.c_str());
+        return 0;
+    }
+    if (command.kind == Command::backup) {
+        if (!store->backup(command.copy, error)) {
+            std::fprintf(stderr, "kelvora-server: cannot back up %s to %s: %s\n", db.c_str(), command.copy.c_str(),
+                         error.c_str());
+            return 1;
+        }
+        std::fprintf(stderr, "kelvora-server: backed up %s to %s\n", db.c_str(), command.copy.c_str());
+        return 0;
+    }
+    int status = 0;
+    for (const std::int64_t id : command.ids) {
+        StoredEntry removed;
+        if (store->remove(id, removed, error)) {
+            std::fprintf(stderr, "kelvora-server: removed entry %lld: %s %d (%s)\n", static_cast<long long>(id),
+                         removed.name.c_str(), removed.score, removed.date.c_str());
+        } else {
+            std::fprintf(stderr, "kelvora-server: entry %lld not removed: %s\n", static_cast<long long>(id),
+                         error.empty() ? "no such entry" : error.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace kelvora::server;
     ServerOptions options;
-    if (int status = parse_arguments(argc, argv, options)) return status;
+    Command command;
+    if (int status = parse_arguments(argc, argv, options, command)) return status;
+    if (command.kind != Command::serve) return run_command(command, options.db);
 
     // SIGINT and SIGTERM are taken by one thread with sigwait, which can stop the server safely;
     // every other thread inherits the blocked mask.

@@ -158,6 +158,13 @@ void RankingServer::routes() {
             return;
         }
         entries_->submit(*check.entry, [reply](EntryOutcome outcome) {
+            if (outcome == EntryOutcome::unavailable) {
+                HttpResponse res = page(503, "登録できませんでした",
+                                        {"サーバーのデータベースが入れ替わりました。もう一度お試しください。"});
+                res.set_header("Retry-After", "1");
+                reply(std::move(res));
+                return;
+            }
             if (outcome == EntryOutcome::failed) {
                 reply(page(500, "登録できませんでした",
                            {"サーバーが結果を保存できませんでした。しばらくしてからもう一度お試しください。"}));

@@ -214,5 +214,50 @@ TEST_F(ServerProcessTest, AcknowledgedEntriesSurviveAKill) {
     EXPECT_EQ(restarted.stop(SIGINT), 0);
 }
 
+// The operator's commands beside a running server, whose pages follow them; a database file
+// moved away under the server; one the server may not write.
+TEST_F(ServerProcessTest, OperatorCommandsAndAMovedDatabase) {
+    ServerProcess server(dir, {"--db", db, "--entries-per-minute", "0"});
+    ASSERT_GT(server.port, 0) << server.log();
+    httplib::Client client("127.0.0.1", server.port);
+    for (int score : {10, 20, 30}) ASSERT_EQ(post_entry(client, "E" + std::to_string(score), score, make_password(score))->status, 303);
+    const auto command = [&](const std::string& args) {
+        std::string out;
+        FILE* pipe = popen((std::string(KELVORA_SERVER_PROGRAM) + " --db " + db + " " + args + " 2>&1").c_str(), "r");
+        for (int c; (c = fgetc(pipe)) != EOF;) out.push_back(char(c));
+        return std::make_pair(WEXITSTATUS(pclose(pipe)), out);
+    };
+    EXPECT_EQ(command("--list 2"), std::make_pair(0, "3\tE30\t30\t" + server_date() + "\n2\tE20\t20\t" + server_date() + "\n"));
+    const auto removed = command("--remove 2 7");
+    EXPECT_EQ(removed.first, 1);  // 7 is no entry
+    EXPECT_NE(removed.second.find("removed entry 2: E20 20"), std::string::npos) << removed.second;
+    EXPECT_EQ(command("--backup " + dir + "/copy.db").first, 0);
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_EQ(client.Get("/")->body.find("E20"), std::string::npos);  // the cached page followed
+
+    // Moved away between entries: what is acknowledged is in the file at the path.
+    fs::rename(db, dir + "/moved.db");
+    std::vector<int> acknowledged;
+    for (int score = 40; score < 50; ++score) {
+        auto res = post_entry(client, "M", score, make_password(score));
+        if (res && res->status == 303) acknowledged.push_back(score);
+        if (res && res->status != 303) EXPECT_EQ(res->status, 503);
+    }
+    EXPECT_GE(acknowledged.size(), 9u);
+    EXPECT_NE(server.log().find("no longer at its path"), std::string::npos);
+    EXPECT_EQ(server.stop(SIGTERM), 0);
+    const auto listed = command("--list");
+    for (int score : acknowledged) EXPECT_NE(listed.second.find("\tM\t" + std::to_string(score)), std::string::npos);
+    EXPECT_NE(command("--db " + dir + "/copy.db --list").second.find("E10"), std::string::npos);
+
+    // A file the server's user cannot write: it does not start, and says which file.
+    if (getuid() == 0) {
+        fs::permissions(dir, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+        ServerProcess unwritable(dir, {"--db", db}, 65534);
+        EXPECT_EQ(WEXITSTATUS(unwritable.wait_exit()), 1);
+        EXPECT_NE(unwritable.log().find("cannot open the database " + db), std::string::npos) << unwritable.log();
+    }
+}
+
 }  // namespace
 }  // namespace kelvora::server
