@@ -327,6 +327,22 @@ bool HttpServer::bind(const std::string& address, int port, std::string& error) 
     return true;
 }
 
+bool HttpServer::set_tls(const std::string& cert_file, const std::string& key_file, std::string& error) {
+    const auto read = [&](const std::string& path, std::string& text) {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) {
+            error = "cannot read " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && text.size() < (1 << 20);)
+            text.append(buffer, n);
+        std::fclose(file);
+        return true;
+    };
+    return read(cert_file, tls_cert_) && read(key_file, tls_key_);
+}
+
 bool HttpServer::start(std::string& error) {
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
     ConnectionGuard::Limits limits;
@@ -339,16 +355,21 @@ bool HttpServer::start(std::string& error) {
     unsigned connections = max_connections;
     if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY)
         connections = unsigned(std::clamp<rlim_t>(files.rlim_cur, 128, max_connections + 64) - 64);
+    const bool tls = !tls_cert_.empty();
     daemon_ = MHD_start_daemon(
-        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG, 0, nullptr, nullptr,
+        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_ALLOW_SUSPEND_RESUME | MHD_USE_ERROR_LOG | (tls ? MHD_USE_TLS : 0), 0,
+        nullptr, nullptr,
         &on_request, this, MHD_OPTION_EXTERNAL_LOGGER, &on_library_message, this, MHD_OPTION_LISTEN_SOCKET, listen_fd_, MHD_OPTION_THREAD_POOL_SIZE, threads,
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, connection_memory_bytes, MHD_OPTION_CONNECTION_LIMIT, connections,
         MHD_OPTION_NOTIFY_CONNECTION, &on_connection, this, MHD_OPTION_CONNECTION_TIMEOUT,
         idle_timeout_seconds, MHD_OPTION_URI_LOG_CALLBACK, &on_request_line, this, MHD_OPTION_NOTIFY_COMPLETED,
         &on_completed, this,
-        MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, MHD_OPTION_END);
+        MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1,
+        // Without TLS the list ends here.
+        tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, tls_cert_.c_str(), MHD_OPTION_HTTPS_MEM_KEY,
+        tls_key_.c_str(), MHD_OPTION_END);
     if (!daemon_) {
-        error = "the HTTP engine did not start";
+        error = tls ? "cannot start HTTPS with this certificate and key" : "the HTTP engine did not start";
         return false;
     }
     listen_fd_ = -1;  // the library's now: it closes the socket when it stops

@@ -71,6 +71,9 @@ public:
     // Takes the address and port (0: any free one); false with the reason when they cannot be had.
     bool bind(const std::string& address, int port, std::string& error);
     int port() const { return port_; }
+    // HTTPS with the certificate chain and key in these PEM files; false with the reason when
+    // they cannot be read.
+    bool set_tls(const std::string& cert_file, const std::string& key_file, std::string& error);
     // Starts answering on the bound socket; false with the reason when it cannot.
     bool start(std::string& error);
     // Blocks until stop() (safe from any thread).
@@ -93,6 +96,7 @@ private:
     std::map<std::pair<std::string, std::string>, Handler> routes_;
     std::function<void(HttpResponse&)> error_page_;
     Fields default_headers_;
+    std::string tls_cert_, tls_key_;
     int listen_fd_ = -1;
     int port_ = 0;
     std::unique_ptr<ConnectionGuard> guard_;

@@ -6,7 +6,6 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <csignal>
 #include <cerrno>
@@ -22,12 +21,14 @@ namespace {
 
 constexpr const char* usage =
     "usage: kelvora-server [--bind ADDRESS] [--port N] [--db FILE] [--entries-per-minute N]\n"
-    "                      [--trust-proxy ADDRESS]\n"
+    "                      [--trust-proxy ADDRESS] [--tls-cert FILE --tls-key FILE]\n"
     "  --bind ADDRESS          address to listen on (default 127.0.0.1)\n"
     "  --port N                port (default 8470; 0 picks a free one)\n"
     "  --db FILE               the ranking database (default kelvora-ranking.db)\n"
     "  --entries-per-minute N  entries allowed per IPv4 address or IPv6 /64 (default 20; 0: no limit)\n"
     "  --trust-proxy ADDRESS   take the client from X-Forwarded-For on connections from ADDRESS\n"
+    "  --tls-cert FILE         serve HTTPS with this PEM certificate (chain)\n"
+    "  --tls-key FILE          and this PEM private key\n"
     "operator commands on the database, safe while a server runs on it:\n"
     "  kelvora-server [--db FILE] --list [N]      the newest N entries (default 20), each after its id\n"
     "  kelvora-server [--db FILE] --remove ID...  delete entries\n"
@@ -79,6 +80,10 @@ int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& optio
         } else if (arg == "--db" && good) {
             options.db = value;
             good = !options.db.empty();
+        } else if (arg == "--tls-cert" && good) {
+            options.tls_cert = value;
+        } else if (arg == "--tls-key" && good) {
+            options.tls_key = value;
         } else if (arg == "--trust-proxy" && good) {
             unsigned char address[16];
             options.trust_proxy = value;
@@ -151,6 +156,10 @@ int main(int argc, char** argv) {
     Command command;
     if (int status = parse_arguments(argc, argv, options, command)) return status;
     if (command.kind != Command::serve) return run_command(command, options.db);
+    if (options.tls_cert.empty() != options.tls_key.empty()) {
+        std::fprintf(stderr, "kelvora-server: --tls-cert and --tls-key go together\n%s", usage);
+        return 2;
+    }
 
     // SIGINT and SIGTERM are taken by one thread with sigwait, which can stop the server safely;
     // every other thread inherits the blocked mask.
@@ -179,26 +188,19 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool v6 = options.bind.find(':') != std::string::npos;
-    std::fprintf(stderr, "kelvora-server: listening on http://%s%s%s:%d/ with the database %s\n", v6 ? "[" : "",
+    std::fprintf(stderr, "kelvora-server: listening on %s://%s%s%s:%d/ with the database %s\n",
+                 options.tls_cert.empty() ? "http" : "https", v6 ? "[" : "",
                  options.bind.c_str(), v6 ? "]" : "", server->port(), options.db.c_str());
 
-    std::atomic<bool> signalled = false;
     std::thread signals([&] {
         int signal = 0;
         sigwait(&stop_signals, &signal);
-        signalled = true;
         std::fprintf(stderr, "kelvora-server: %s, stopping\n", strsignal(signal));
         server->stop();
     });
-    const bool served = server->run(error);
-    // run() also ends when the server cannot start; the signal thread is then still waiting.
-    if (!signalled) pthread_kill(signals.native_handle(), SIGTERM);
+    server->run();
     signals.join();
     server.reset();  // commits what is still waiting and closes the database
-    if (!served) {
-        std::fprintf(stderr, "kelvora-server: cannot serve: %s\n", error.c_str());
-        return 1;
-    }
     std::fprintf(stderr, "kelvora-server: stopped\n");
     return 0;
 }

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
 #include <span>
 
 #include "server/entry_form.hpp"
@@ -44,6 +47,36 @@ std::string client_network(const HttpRequest& req, const std::string& trusted_pr
     return network_of(client);
 }
 
+std::string http_date(std::time_t time) {
+    std::tm utc{};
+    gmtime_r(&time, &utc);
+    char text[40];
+    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &utc);
+    return text;
+}
+
+// A cached page, or 304 when the client's (or a cache's) copy is still this one.
+HttpResponse cached(const HttpRequest& req, const CachedPage& page, const char* content_type,
+                    const char* cache_control) {
+    HttpResponse res;
+    bool current = false;
+    if (const auto tags = req.header("If-None-Match")) {
+        current = *tags == "*" || tags->find(page.etag) != std::string::npos;
+    } else if (const auto since = req.header("If-Modified-Since")) {
+        std::tm parsed{};
+        const char* end = strptime(since->c_str(), "%a, %d %b %Y %H:%M:%S GMT", &parsed);
+        current = end && *end == '\0' && timegm(&parsed) >= page.modified;
+    }
+    res.set_header("Cache-Control", cache_control);
+    res.set_header("ETag", page.etag);
+    res.set_header("Last-Modified", page.last_modified);
+    if (current)
+        res.status = 304;
+    else
+        res.set_content(page.body, content_type);
+    return res;
+}
+
 bool is_form(const HttpRequest& req) {
     std::string type = req.header("Content-Type").value_or("");
     for (char& c : type) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -69,8 +102,8 @@ std::unique_ptr<RankingServer> RankingServer::create(const ServerOptions& option
     if (!server->store_) return nullptr;
     std::vector<StoredEntry> best;
     if (!server->store_->top(top_page_places, best, error)) return nullptr;
-    server->list_page_ = std::make_shared<const std::string>(list_page(best));
-    server->top_page_ = std::make_shared<const std::string>(top_page(best));
+    server->list_page_ = CachedPage::make(list_page(best));
+    server->top_page_ = CachedPage::make(top_page(best));
     server->best_ = std::move(best);
     server->entries_ = std::make_unique<EntryQueue>(
         *server->store_, top_page_places, [s = server.get()](const std::vector<StoredEntry>& b) { s->pages_changed(b); });
@@ -86,20 +119,33 @@ void RankingServer::pages_changed(const std::vector<StoredEntry>& best) {
         return std::span(v.data(), std::min<std::size_t>(v.size(), list_places));
     };
     const bool top_ten_changed = !std::ranges::equal(top_ten(best), top_ten(best_));
-    auto new_top = std::make_shared<const std::string>(top_page(best));
-    auto new_list = top_ten_changed ? std::make_shared<const std::string>(list_page(best)) : nullptr;
+    auto new_top = CachedPage::make(top_page(best));
+    auto new_list = top_ten_changed ? CachedPage::make(list_page(best)) : nullptr;
     std::lock_guard lock(pages_mutex_);
     top_page_ = std::move(new_top);
     if (new_list) list_page_ = std::move(new_list);
     best_ = best;
 }
 
-std::shared_ptr<const std::string> RankingServer::cached_list_page() const {
+std::shared_ptr<const CachedPage> CachedPage::make(std::string body) {
+    auto page = std::make_shared<CachedPage>();
+    std::uint64_t hash = 0xcbf29ce484222325;  // FNV-1a: the same page gets the same tag after a restart
+    for (unsigned char c : body) hash = (hash ^ c) * 0x100000001b3;
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "\"%016llx\"", static_cast<unsigned long long>(hash));
+    page->etag = tag;
+    page->body = std::move(body);
+    page->modified = std::time(nullptr);
+    page->last_modified = http_date(page->modified);
+    return page;
+}
+
+std::shared_ptr<const CachedPage> RankingServer::cached_list_page() const {
     std::lock_guard lock(pages_mutex_);
     return list_page_;
 }
 
-std::shared_ptr<const std::string> RankingServer::cached_top_page() const {
+std::shared_ptr<const CachedPage> RankingServer::cached_top_page() const {
     std::lock_guard lock(pages_mutex_);
     return top_page_;
 }
@@ -124,17 +170,11 @@ void RankingServer::routes() {
             reply(page(404, "ランキングが見つかりません", {"このサーバーにあるのは filename=kelv のランキングだけです。"}));
             return;
         }
-        HttpResponse res;
-        res.set_header("Cache-Control", list_cache_control);
-        res.set_content(*cached_list_page(), html_cp932);
-        reply(std::move(res));
+        reply(cached(req, *cached_list_page(), html_cp932, list_cache_control));
     });
 
-    http_.route("GET", "/", [this](const HttpRequest&, const Reply& reply) {
-        HttpResponse res;
-        res.set_header("Cache-Control", "no-cache");
-        res.set_content(*cached_top_page(), html_utf8);
-        reply(std::move(res));
+    http_.route("GET", "/", [this](const HttpRequest& req, const Reply& reply) {
+        reply(cached(req, *cached_top_page(), html_utf8, "no-cache"));
     });
 
     http_.route("POST", "/entry", [this](const HttpRequest& req, const Reply& reply) {
@@ -182,14 +222,11 @@ void RankingServer::routes() {
 bool RankingServer::bind(std::string& error) {
     if (!http_.bind(options_.bind, options_.port, error)) return false;
     port_ = http_.port();
-    return true;
+    if (!options_.tls_cert.empty() && !http_.set_tls(options_.tls_cert, options_.tls_key, error)) return false;
+    return http_.start(error);
 }
 
-bool RankingServer::run(std::string& error) {
-    if (!http_.start(error)) return false;
-    http_.wait();
-    return true;
-}
+void RankingServer::run() { http_.wait(); }
 
 void RankingServer::stop() { http_.stop(); }
 

@@ -259,5 +259,37 @@ TEST_F(ServerProcessTest, OperatorCommandsAndAMovedDatabase) {
     }
 }
 
+// Caches in front revalidate the pages with 304s; HTTPS straight from the server, with a
+// certificate made here.
+TEST_F(ServerProcessTest, PagesRevalidateAndHttpsServesThem) {
+    ASSERT_EQ(std::system(("cd " + dir + " && certtool --generate-privkey --outfile key.pem >/dev/null 2>&1 && "
+                           "printf 'cn = 127.0.0.1\\nip_address = 127.0.0.1\\nexpiration_days = 2\\ntls_www_server\\n' > t && "
+                           "certtool --generate-self-signed --load-privkey key.pem --template t --outfile cert.pem "
+                           ">/dev/null 2>&1").c_str()), 0);
+    ServerProcess plain(dir, {"--db", db});
+    ASSERT_GT(plain.port, 0) << plain.log();
+    httplib::Client client("127.0.0.1", plain.port);
+    for (const char* path : {"/", "/cgi-bin/list.cgi?filename=kelv&unit="}) {
+        const auto first = client.Get(path);
+        const std::string etag = first->get_header_value("ETag"), modified = first->get_header_value("Last-Modified");
+        ASSERT_FALSE(etag.empty() || modified.empty()) << path;
+        EXPECT_EQ(client.Get(path, {{"If-None-Match", etag}})->status, 304) << path;
+        EXPECT_EQ(client.Get(path, {{"If-Modified-Since", modified}})->status, 304) << path;
+        EXPECT_EQ(client.Get(path, {{"If-None-Match", "\"other\""}, {"If-Modified-Since", modified}})->status, 200);
+        ASSERT_EQ(post_entry(client, path[1] ? "L" : "T", 5, make_password(5))->status, 303);
+        const auto changed = client.Get(path, {{"If-None-Match", etag}});
+        EXPECT_EQ(changed->status, 200) << path;
+        EXPECT_NE(changed->get_header_value("ETag"), etag);
+    }
+
+    ServerProcess tls(dir, {"--db", db, "--tls-cert", dir + "/cert.pem", "--tls-key", dir + "/key.pem"});
+    ASSERT_NE(tls.log().find("listening on https://"), std::string::npos) << tls.log();
+    const std::string fetch = "curl -sf --noproxy '*' --cacert " + dir + "/cert.pem -o " + dir +
+                              "/list.html 'https://127.0.0.1:" + std::to_string(tls.port) +
+                              "/cgi-bin/list.cgi?filename=kelv&unit='";
+    ASSERT_EQ(std::system(fetch.c_str()), 0);
+    EXPECT_EQ(read_file(dir + "/list.html"), client.Get("/cgi-bin/list.cgi?filename=kelv&unit=")->body);
+}
+
 }  // namespace
 }  // namespace kelvora::server
