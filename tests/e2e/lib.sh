@@ -5,6 +5,7 @@
 E2E_CAPTION='ケルボラ'
 E2E_TMP=""
 E2E_XVFB_PID=""
+E2E_COMPOSITOR_PID=""
 E2E_APP_PID=""
 E2E_APP=""
 E2E_STATUS=""
@@ -25,10 +26,13 @@ e2e_cleanup() {
         kill "$E2E_APP_PID" 2>/dev/null
         wait "$E2E_APP_PID" 2>/dev/null
     fi
-    if [[ -n "$E2E_XVFB_PID" ]] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
-        kill "$E2E_XVFB_PID" 2>/dev/null
-        wait "$E2E_XVFB_PID" 2>/dev/null
-    fi
+    local server
+    for server in "$E2E_XVFB_PID" "$E2E_COMPOSITOR_PID"; do
+        if [[ -n "$server" ]] && kill -0 "$server" 2>/dev/null; then
+            kill "$server" 2>/dev/null
+            wait "$server" 2>/dev/null
+        fi
+    done
     if [[ -n "$E2E_TMP" && -d "$E2E_TMP" ]]; then
         if [[ -n "${E2E_KEEP:-}" ]]; then e2e_log "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
     fi
@@ -36,11 +40,17 @@ e2e_cleanup() {
 
 # e2e_setup APP_FOLDER: a temporary copy of the app folder in $E2E_APP and a fresh display.
 e2e_setup() {
-    local source_dir="$1"
-    [[ -x "$source_dir/kelvora" ]] || e2e_fail "no program at $source_dir/kelvora"
     for tool in Xvfb xdotool xprop import convert compare; do
         command -v "$tool" >/dev/null || e2e_fail "$tool is not installed"
     done
+    e2e_setup_app "$1"
+    e2e_start_xvfb
+}
+
+# e2e_setup_app APP_FOLDER: only the copy of the app folder, for a test that brings its own display.
+e2e_setup_app() {
+    local source_dir="$1"
+    [[ -x "$source_dir/kelvora" ]] || e2e_fail "no program at $source_dir/kelvora"
     trap e2e_cleanup EXIT
     E2E_TMP="$(mktemp -d /tmp/kelvora-e2e.XXXXXX)"
     E2E_APP="$E2E_TMP/app"
@@ -48,7 +58,6 @@ e2e_setup() {
     cp -r "$source_dir"/. "$E2E_APP"/
     # Rank files of an earlier run would make this one differ from a first start.
     rm -f "$E2E_APP"/*.dat
-    e2e_start_xvfb
 }
 
 # Starts Xvfb on a display number it picks itself (-displayfd avoids races between test runs).
@@ -71,9 +80,10 @@ e2e_start_xvfb() {
     e2e_fail "Xvfb gave no display number within 10 s"
 }
 
-# Starts the copied program from its own folder; stdout and stderr go to $E2E_TMP.
+# e2e_start_app [ENV ARGUMENTS...]: starts the copied program from its own folder, with env's
+# arguments (-u NAME, NAME=VALUE) before it; stdout and stderr go to $E2E_TMP.
 e2e_start_app() {
-    (cd "$E2E_APP" && exec env SDL_AUDIODRIVER=dummy ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+    (cd "$E2E_APP" && exec env "$@" SDL_AUDIODRIVER=dummy ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
     E2E_APP_PID=$!
 }
 
