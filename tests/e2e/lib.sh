@@ -4,8 +4,7 @@
 
 E2E_CAPTION='ケルボラ'
 E2E_TMP=""
-E2E_XVFB_PID=""
-E2E_COMPOSITOR_PID=""
+E2E_DISPLAY_PID=""  # the display server: Xvfb, or a test's own Wayland compositor
 E2E_APP_PID=""
 E2E_APP=""
 E2E_STATUS=""
@@ -26,13 +25,10 @@ e2e_cleanup() {
         kill "$E2E_APP_PID" 2>/dev/null
         wait "$E2E_APP_PID" 2>/dev/null
     fi
-    local server
-    for server in "$E2E_XVFB_PID" "$E2E_COMPOSITOR_PID"; do
-        if [[ -n "$server" ]] && kill -0 "$server" 2>/dev/null; then
-            kill "$server" 2>/dev/null
-            wait "$server" 2>/dev/null
-        fi
-    done
+    if [[ -n "$E2E_DISPLAY_PID" ]] && kill -0 "$E2E_DISPLAY_PID" 2>/dev/null; then
+        kill "$E2E_DISPLAY_PID" 2>/dev/null
+        wait "$E2E_DISPLAY_PID" 2>/dev/null
+    fi
     if [[ -n "$E2E_TMP" && -d "$E2E_TMP" ]]; then
         if [[ -n "${E2E_KEEP:-}" ]]; then e2e_log "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
     fi
@@ -67,14 +63,14 @@ e2e_start_xvfb() {
     # -noreset: without it the server restarts whenever its last client leaves, and a program
     # started in that moment finds no display.
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
-    E2E_XVFB_PID=$!
+    E2E_DISPLAY_PID=$!
     local i
     for ((i = 0; i < 100; i++)); do
         if [[ -s "$fd_file" ]] && grep -q '^[0-9]' "$fd_file"; then
             export DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
             return 0
         fi
-        kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+        kill -0 "$E2E_DISPLAY_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
         sleep 0.1
     done
     e2e_fail "Xvfb gave no display number within 10 s"
