@@ -16,6 +16,7 @@
 
 #include "platform/bmp.hpp"
 #include "platform/qt/main_window.hpp"
+#include "platform/qt/qt_language.hpp"
 #include "platform/qt/qt_text.hpp"
 #include "platform/qt/version_window.hpp"
 
@@ -122,7 +123,7 @@ void QtPlatform::show_error(const std::string& message) {
     QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
     QWidget* parent = window_->isVisible() ? window_.get() : nullptr;
-    QMessageBox::critical(parent, QStringLiteral("ケルボラ"), QString::fromStdString(message));
+    QMessageBox::critical(parent, qtr("ケルボラ"), QString::fromStdString(message));
 }
 
 void QtPlatform::show_message(const std::string& message) {
@@ -130,7 +131,7 @@ void QtPlatform::show_message(const std::string& message) {
     std::fflush(stderr);
     // Not modal: the game goes on behind it, and the player closes it when it suits them.
     QWidget* parent = window_->isVisible() ? window_.get() : nullptr;
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("ケルボラ"),
+    auto* box = new QMessageBox(QMessageBox::Information, qtr("ケルボラ"),
                                 QString::fromStdString(message), QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
