@@ -143,8 +143,11 @@ std::vector<Picture> make_moji_pictures() {
         letter(sheet, QRectF(50 * d, 0, 50, 50), QString::number(d), 44,
                vertical(QRectF(50 * d, 0, 50, 50), QColor(240, 250, 255), QColor(110, 200, 255), deep), 3.0, 3.0,
                1.3);
-    letter(sheet, chain_word, words("連鎖", "Chain"), drawing_english_words() ? 30 : 40,
-           vertical(chain_word, QColor(255, 250, 210), QColor(255, 200, 60), QColor(220, 110, 20)), 3.0, 1.2);
+    // "Chain" is wider than its two kanji: a little smaller, and narrowed to keep its height.
+    const bool english = drawing_english_words();
+    letter(sheet, chain_word, words("連鎖", "Chain"), english ? 36 : 40,
+           vertical(chain_word, QColor(255, 250, 210), QColor(255, 200, 60), QColor(220, 110, 20)), 3.0, 1.2,
+           english ? 0.84 : 1.0);
     letter(sheet, start_label, words("スタート", "Start"), 30,
            vertical(start_label, QColor(230, 255, 240), QColor(90, 230, 170), QColor(20, 140, 110)), 2.5, 1.4, 0.8);
     letter(sheet, game_over, words("ゲームオーバー", "Game Over"), 62,
