@@ -51,6 +51,9 @@ struct App {
     Random random;
     std::string app_dir;   // the folder of pictures, sounds and tunes, ending in a separator
     std::string data_dir;  // the folder of the rank files, ending in a separator
+    // Where in app_dir the pictures and the help page of the player's language are: "" for
+    // Japanese, else a folder such as "en/".
+    std::string language_dir;
 };
 
 }  // namespace kelvora

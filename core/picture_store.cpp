@@ -12,12 +12,12 @@ namespace kelvora {
 
 const std::array<PictureFile, 21>& picture_files() {
     static const std::array<PictureFile, 21> files{{
-        {"open_image.bmp", 500, 500, 8},
-        {"open_image2.bmp", 140, 105, 8},
-        {"option_image.bmp", 500, 500, 8},
-        {"rank_image.bmp", 500, 500, 8},
-        {"rank_image2.bmp", 400, 100, 8},
-        {"back_image.bmp", 501, 501, 8},
+        {"open_image.bmp", 500, 500, 8, true},
+        {"open_image2.bmp", 140, 105, 8, true},
+        {"option_image.bmp", 500, 500, 8, true},
+        {"rank_image.bmp", 500, 500, 8, true},
+        {"rank_image2.bmp", 400, 100, 8, true},
+        {"back_image.bmp", 501, 501, 8, true},
         {"block_image0.bmp", 25, 25, 8},
         {"block_image1.bmp", 25, 25, 8},
         {"block_image2.bmp", 25, 25, 8},
@@ -27,12 +27,12 @@ const std::array<PictureFile, 21>& picture_files() {
         {"block_image6.bmp", 25, 25, 8},
         {"block_image7.bmp", 25, 25, 8},
         {"block_image8.bmp", 25, 25, 8},
-        {"restart_image.bmp", 105, 40, 8},
-        {"moji_image.bmp", 500, 400, 8},
-        {"moji_image2.bmp", 500, 400, 8},
+        {"restart_image.bmp", 105, 40, 8, true},
+        {"moji_image.bmp", 500, 400, 8, true},
+        {"moji_image2.bmp", 500, 400, 8, true},
         {"story_image.bmp", 500, 380, 8},
-        {"story_moji1.bmp", 500, 500, 8},
-        {"story_moji2.bmp", 500, 500, 1},
+        {"story_moji1.bmp", 500, 500, 8, true},
+        {"story_moji2.bmp", 500, 500, 1, true},
     }};
     return files;
 }
@@ -52,12 +52,12 @@ std::string size_text(int width, int height) { return std::to_string(width) + "x
 
 }  // namespace
 
-std::string load_pictures(PictureStore& store, const std::string& folder) {
+std::string load_pictures(PictureStore& store, const std::string& folder, const std::string& language_dir) {
     const auto& files = picture_files();
     const auto surfaces = surfaces_in_order(store);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const PictureFile& file = files[i];
-        const std::string path = folder + file.file_name;
+        const std::string path = folder + (file.words ? language_dir : "") + file.file_name;
         std::error_code ec;
         if (!std::filesystem::exists(path, ec)) return path + ": missing";
         std::string error;

@@ -50,6 +50,7 @@ struct PictureFile {
     int width;
     int height;
     int depth;
+    bool words = false;  // drawn with words, so each language has its own
 };
 
 // Every picture file the store loads, in a fixed order.
@@ -57,7 +58,8 @@ const std::array<PictureFile, 21>& picture_files();
 
 // Loads every picture from `folder` (ending in a separator) and makes buffer and work_image.
 // Returns an empty string on success, else a message that names the file that is missing or
-// has the wrong size or depth.
-std::string load_pictures(PictureStore& store, const std::string& folder);
+// has the wrong size or depth. The pictures drawn with words come from `folder` + `language_dir`
+// (a folder of its own for each language but Japanese).
+std::string load_pictures(PictureStore& store, const std::string& folder, const std::string& language_dir = "");
 
 }  // namespace kelvora

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "platform/language.hpp"
 #include "platform/sjis.hpp"
 
 namespace kelvora {
@@ -17,6 +18,10 @@ constexpr double note_line = 0.9;
 constexpr double heading_row = 0.2;
 
 // Positions are worked out in double precision and rounded to whole pixels, halves to even.
+// Each place has a text of its own: languages write ordinals in their own ways.
+constexpr const char* place_labels[10] = {N_("1位"), N_("2位"), N_("3位"), N_("4位"), N_("5位"),
+                                          N_("6位"), N_("7位"), N_("8位"), N_("9位"), N_("10位")};
+
 int nearest(double value) { return int(std::nearbyint(value)); }
 
 // A text right-aligned on `right`, starting at `top`; its rectangle reaches from the area's left
@@ -43,15 +48,15 @@ void draw_rank_table(Surface& surface, TextRenderer& text, const Font& heading_f
     }
 
     const int heading_top = nearest(top + heading_row * height);
-    draw_right_aligned(surface, text, heading_font, left, heading_top, place_right, bottom, "順位");
-    draw_right_aligned(surface, text, heading_font, left, heading_top, name_right, bottom, "名前");
+    draw_right_aligned(surface, text, heading_font, left, heading_top, place_right, bottom, tr("順位"));
+    draw_right_aligned(surface, text, heading_font, left, heading_top, name_right, bottom, tr("名前"));
     draw_right_aligned(surface, text, heading_font, left, heading_top, score_right, bottom, texts.score_heading);
     draw_right_aligned(surface, text, heading_font, left, heading_top, note_right, bottom, texts.note_heading);
 
     // Element 0 belongs to no place and is never shown.
     for (int p = 1; p <= 10; ++p) {
         const int row_top = nearest(top + (0.3 + 0.06 * p) * height);
-        const std::string place = " " + std::to_string(p) + "位";
+        const std::string place = " " + std::string(tr(place_labels[std::size_t(p - 1)]));
         draw_right_aligned(surface, text, text_font, left, row_top, place_right, bottom, place);
         draw_right_aligned(surface, text, text_font, left, row_top, name_right, bottom,
                            cp932_to_utf8(table.name[std::size_t(p)]));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/app.hpp"
+#include "platform/language.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
 
@@ -201,14 +202,14 @@ void draw_name_entry(App& app) {
     fill_rect(buffer, box_left, box_top, box_width, box_height, black);
 
     text.draw_text(buffer, fonts.heading_font, white, heading_rect, text_format::center | text_format::vcenter,
-                   "★ ランク イン！ ★");
+                   tr("★ ランク イン！ ★"));
     const Colour delete_colour = state.name_button_hover == 1 ? white : grey;
-    text.draw_text(buffer, fonts.heading_font, delete_colour, delete_rect, text_format::vcenter, "BAS");
+    text.draw_text(buffer, fonts.heading_font, delete_colour, delete_rect, text_format::vcenter, tr("BAS"));
     const bool ok_lit = state.name_button_hover == 2 || state.name_length >= name_capacity;
-    text.draw_text(buffer, fonts.heading_font, ok_lit ? white : grey, ok_rect, text_format::vcenter, "O.K");
+    text.draw_text(buffer, fonts.heading_font, ok_lit ? white : grey, ok_rect, text_format::vcenter, tr("O.K"));
 
     text.draw_text(buffer, fonts.text_font, yellow, prompt_rect, text_format::center | text_format::vcenter,
-                   "Please type your name.");
+                   tr("Please type your name."));
 
     for (int i = 0; i < state.name_length && i < int(state.player_name.size()); ++i) {
         text.draw_text(buffer, fonts.name_font, blue, name_char_rect(i), text_format::vcenter,

@@ -5,6 +5,7 @@
 
 #include "core/app.hpp"
 #include "game/play_input.hpp"
+#include "platform/language.hpp"
 #include "ranking/net_ranking.hpp"
 #include "ranking/rank_drawing.hpp"
 #include "ranking/rank_file.hpp"
@@ -32,17 +33,17 @@ struct RankTab {
 
 // In the order of their numbers: official, net, point, chain.
 const std::array<RankTab, 4> rank_tabs{{
-    {30, 75, 215, 45, "オフィシャルモードのランキングを表示します。",
-     {"オフィシャルランキング", "得点", "パスワード"}, &GameState::official_ranking},
+    {30, 75, 215, 45, N_("オフィシャルモードのランキングを表示します。"),
+     {N_("オフィシャルランキング"), N_("得点"), N_("パスワード")}, &GameState::official_ranking},
     {320, 75, 110, 45,
-     "インターネットのランキングを表示します。（ネットに接続できなかった場合は、以前のデータを表示します。）",
-     {"ネットランキング", "得点", "日付"}, &GameState::net_ranking},
+     N_("インターネットのランキングを表示します。（ネットに接続できなかった場合は、以前のデータを表示します。）"),
+     {N_("ネットランキング"), N_("得点"), N_("日付")}, &GameState::net_ranking},
     {75, 130, 140, 40,
-     "オプションモードを含めたポイントのランキングを表示します。（モードはオプション画面の上からの設定値を意味します。）",
-     {"ポイントランキング", "得点", "モード"}, &GameState::point_ranking},
+     N_("オプションモードを含めたポイントのランキングを表示します。（モードはオプション画面の上からの設定値を意味します。）"),
+     {N_("ポイントランキング"), N_("得点"), N_("モード")}, &GameState::point_ranking},
     {290, 125, 85, 45,
-     "オプションモードを含めた連鎖のランキングを表示します。（モードはオプション画面の上からの設定値を意味します。）",
-     {"連鎖ランキング", "連鎖数", "モード"}, &GameState::chain_ranking},
+     N_("オプションモードを含めた連鎖のランキングを表示します。（モードはオプション画面の上からの設定値を意味します。）"),
+     {N_("連鎖ランキング"), N_("連鎖数"), N_("モード")}, &GameState::chain_ranking},
 }};
 
 constexpr Rect description_rect{20, 200, 480, 250};
@@ -89,13 +90,14 @@ void compose_rankings(App& app) {
         bit_blt(buffer, tab->left, tab->top, tab->width, tab->height, pictures.rank_image2,
                 tab->left - highlight_left, tab->top - highlight_top, Rop::srccopy);
         app.platform.text.draw_text(buffer, app.fonts.text_font, white, description_rect, text_format::wordbreak,
-                                    tab->description);
+                                    tr(tab->description));
     }
 
     if (state.ranking_page == net_page) fetch_net_ranking_once(app);
 
     if (const RankTab* tab = tab_numbered(state.ranking_page)) {
-        draw_rank_table(buffer, app.platform.text, app.fonts.heading_font, app.fonts.text_font, tab->texts,
+        const RankTableTexts texts{tr(tab->texts.title), tr(tab->texts.score_heading), tr(tab->texts.note_heading)};
+        draw_rank_table(buffer, app.platform.text, app.fonts.heading_font, app.fonts.text_font, texts,
                         state.*(tab->table), table_left, table_top, table_width, table_height);
     }
 

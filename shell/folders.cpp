@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/picture_store.hpp"
+#include "platform/language.hpp"
 #include "platform/user_folder.hpp"
 
 namespace kelvora {
@@ -38,11 +39,19 @@ ProgramFolders find_program_folders(const std::string& exe_dir) {
     ProgramFolders folders;
     folders.app_dir = installed ? normal_folder(exe_dir + installed_asset_dir) : exe_dir;
     folders.module_dir = installed ? normal_folder(exe_dir + installed_module_dir) : exe_dir;
+    // Installed, the catalogues are the system's share/locale/, beside share/kelvora/.
+    folders.locale_dir = normal_folder(folders.app_dir + (installed ? "../locale/" : "locale/"));
     // Changed: rank files were always written beside the program, which fails for every player
     // of an installed game; a folder that cannot be written sends them to the player's own.
     const bool writable = ::access(exe_dir.c_str(), W_OK) == 0;
     folders.data_dir = !installed && writable ? exe_dir : user_data_dir();
     return folders;
+}
+
+std::string language_picture_dir(const std::string& app_dir) {
+    if (playing_in_japanese()) return "";
+    const std::string own = current_language() + "/";
+    return holds_assets(app_dir + own) ? own : std::string(english) + "/";
 }
 
 bool make_folder(const std::string& folder, std::string& error) {

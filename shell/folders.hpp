@@ -11,6 +11,7 @@ struct ProgramFolders {
     std::string app_dir;     // pictures, sounds, tunes, the help page and the window icon
     std::string data_dir;    // the four rank files; empty when there is nowhere to keep them
     std::string module_dir;  // the sound and HTTP modules
+    std::string locale_dir;  // the compiled catalogues, <language>/LC_MESSAGES/kelvora.mo
 };
 
 // The installed pictures and the private module folder, relative to the program's folder (both
@@ -27,6 +28,10 @@ ProgramFolders find_program_folders(const std::string& exe_dir);
 // $XDG_DATA_HOME/kelvora/, else $HOME/.local/share/kelvora/, else the same under the home folder
 // of the account; a relative XDG_DATA_HOME is ignored. Empty when no absolute folder is found.
 std::string user_data_dir();
+
+// The folder of the pictures drawn with words in the current language, relative to `app_dir`:
+// "" for Japanese, the language's own folder where it has one, else "en/".
+std::string language_picture_dir(const std::string& app_dir);
 
 // Creates `folder` and any missing parents; false with the reason when it cannot.
 bool make_folder(const std::string& folder, std::string& error);

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <QApplication>
 #include <QFont>
@@ -11,6 +13,7 @@
 
 #include "core/app.hpp"
 #include "platform/deferred.hpp"
+#include "platform/language.hpp"
 #include "platform/module_entry.hpp"
 #include "platform/qt/qt_browser.hpp"
 #include "platform/qt/qt_platform.hpp"
@@ -27,6 +30,23 @@ std::uint32_t clock_seed() {
     return std::uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
+// The player's language from the environment, with its catalogue; a catalogue that cannot be read
+// leaves the game in Japanese, all of a piece, rather than half translated.
+void pick_language(const std::string& locale_dir) {
+    const std::string language =
+        kelvora::choose_language([](const char* name) { return std::getenv(name); },
+                                 kelvora::installed_catalogues(locale_dir));
+    if (language == kelvora::japanese) return;
+    kelvora::Catalogue catalogue;
+    const std::string path = locale_dir + language + "/LC_MESSAGES/" + kelvora::text_domain + ".mo";
+    if (std::string error; !catalogue.load(path, error)) {
+        std::fprintf(stderr, "kelvora: %s: %s; playing in Japanese\n", path.c_str(), error.c_str());
+        return;
+    }
+    kelvora::set_language(language, std::move(catalogue));
+    kelvora::set_text_face(kelvora::latin_font_family);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,13 +55,15 @@ int main(int argc, char** argv) {
     // Whole device pixel ratios, so the picture is scaled by whole pixels on dense screens.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication application(argc, argv);
-    QApplication::setFont(QFont(QString::fromLatin1(kelvora::game_font_family)));
+
+    const kelvora::ProgramFolders folders =
+        kelvora::find_program_folders(kelvora::app_dir_of(QCoreApplication::applicationFilePath().toStdString()));
+    pick_language(folders.locale_dir);
+    QApplication::setFont(QFont(QString::fromLatin1(kelvora::text_face_family())));
 
     // The desktop entry's name, so that desktops show the window under the entry's icon and name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(KELVORA_APP_ID));
 
-    const kelvora::ProgramFolders folders =
-        kelvora::find_program_folders(kelvora::app_dir_of(QCoreApplication::applicationFilePath().toStdString()));
     kelvora::QtPlatform platform;
     kelvora::DeferredSound sound(folders.module_dir + kelvora::sound_module_file);
     kelvora::DeferredHttp http(folders.module_dir + kelvora::http_module_file);
@@ -52,6 +74,7 @@ int main(int argc, char** argv) {
 
     app.app_dir = folders.app_dir;
     app.data_dir = folders.data_dir;
+    app.language_dir = kelvora::language_picture_dir(app.app_dir);
     platform.set_window_icon(app.app_dir + "icon.bmp");
     // The sound libraries, the device and the soundfont are loaded once the first events run,
     // which is after start-up has shown the window, so they never delay it.

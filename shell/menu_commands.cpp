@@ -1,6 +1,7 @@
 #include "shell/menu_commands.hpp"
 
 #include "core/app.hpp"
+#include "platform/language.hpp"
 #include "ranking/server_address.hpp"
 
 namespace kelvora {
@@ -14,7 +15,7 @@ bool is_web_address(const std::string& address) {
 }
 
 void report_failure(App& app, const std::string& target, const std::string& reason) {
-    app.platform.window.show_message("次のページを開けませんでした。\n\n" + target + "\n\n" + reason);
+    app.platform.window.show_message(std::string(tr("次のページを開けませんでした。")) + "\n\n" + target + "\n\n" + reason);
 }
 
 }  // namespace
@@ -33,13 +34,13 @@ void open_browser(App& app, const std::string& target) {
                               [&app, target](const std::string& reason) { report_failure(app, target, reason); });
 }
 
-void open_help(App& app) { open_browser(app, app.app_dir + help_page); }
+void open_help(App& app) { open_browser(app, app.app_dir + app.language_dir + help_page); }
 
 void open_home_page(App& app) {
     const std::string address = home_page_address();
     // The address comes from the player's settings: anything but a web address is not handed on.
     if (!is_web_address(address)) {
-        report_failure(app, address, "アドレスが http:// でも https:// でも始まりません。");
+        report_failure(app, address, std::string(tr("アドレスが http:// でも https:// でも始まりません。")));
         return;
     }
     open_browser(app, address);

@@ -130,7 +130,7 @@ void start_up(App& app, std::uint32_t random_seed) {
     }
 
     // 7. The picture store; the window's client area is 500 x 500 by the window's own making.
-    std::string picture_error = load_pictures(app.pictures, app.app_dir);
+    std::string picture_error = load_pictures(app.pictures, app.app_dir, app.language_dir);
     if (!picture_error.empty()) {
         fatal_error(app, "A picture of the game cannot be loaded: " + picture_error + ".");
         return;

@@ -86,9 +86,22 @@ void paint_ripple(QPainter& p, QPointF centre, double radius, QColor colour);
 // A rounded panel of smoked glass for text to sit on.
 void paint_panel(QPainter& p, const QRectF& rect, double radius, int alpha = 170, QColor edge = QColor(120, 170, 255, 90));
 
-// The game's lettering: IPAPGothic (or IPAPMincho) paths, emboldened by a stroke.
+// The language of the words drawn from now on: Japanese for assets/, English for assets/en/.
+void draw_english_words(bool english);
+bool drawing_english_words();
+// The words of a picture in the language being drawn.
+QString words(const char* japanese, const char* english);
+
+// The game's lettering: IPAPGothic (or IPAPMincho) paths, emboldened by a stroke; in English the
+// round URW Gothic (or the book face P052, for the story).
 QFont ui_font(double pixel_size, bool mincho = false);
+// The logo's face in every language: the logo is the game's name in katakana.
+QFont logo_font(double pixel_size);
+// The faces ui_font draws with, to check that they are installed.
+std::vector<const char*> lettering_families();
 QPainterPath text_path(const QString& text, const QFont& font, const QRectF& box, Qt::Alignment align);
+// `path` narrowed about its centre to `width` when it is wider.
+QPainterPath narrowed_to(const QPainterPath& path, double width);
 // Draws text as filled path with an optional dark outline and a soft glow behind it.
 void paint_lettering(QPainter& p, const QPainterPath& path, const QBrush& fill, QColor outline, double outline_width,
                      double embolden = 0.0);
@@ -124,7 +137,9 @@ bool write_desktop_icons(const std::string& folder);
 
 bool write_sounds(const std::string& folder);
 bool write_tunes(const std::string& folder);
+// help.html in the language being drawn.
 bool write_help_page(const std::string& folder);
+extern const char* const english_help_body;  // from <body> to </html>
 
 // ---- fade colours ----------------------------------------------------------------------------
 

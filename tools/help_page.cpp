@@ -7,15 +7,11 @@
 namespace kelvora::tools {
 namespace {
 
-const char* const help_html = R"HTML(<!DOCTYPE html>
-<html lang="ja">
-<head>
-<meta charset="UTF-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<title>ケルボラ ヘルプ</title>
-<style>
+// The page's head: its language, title and faces, and the look both languages share.
+std::string head(const char* language, const char* title, const char* faces) {
+    std::string style = R"HTML(<style>
   body { margin: 0; background: #071029; color: #dfe8ff; line-height: 1.75;
-         font-family: "IPAPGothic", "IPAGothic", "Hiragino Kaku Gothic ProN", "Meiryo", sans-serif; }
+         font-family: FACES; }
   header { background: linear-gradient(#040818, #0e2250); padding: 28px 16px 20px; text-align: center;
            border-bottom: 1px solid #2c4f91; }
   header h1 { margin: 0; font-size: 40px; letter-spacing: 0.2em; }
@@ -35,9 +31,14 @@ const char* const help_html = R"HTML(<!DOCTYPE html>
           vertical-align: middle; }
   kbd { background: #1b2f5e; border: 1px solid #4a6bb0; border-radius: 4px; padding: 0 6px; }
   footer { text-align: center; color: #6f86b8; font-size: 13px; padding: 20px; }
-</style>
-</head>
-<body>
+</style>)HTML";
+    style.replace(style.find("FACES"), 5, faces);
+    return std::string("<!DOCTYPE html>\n<html lang=\"") + language + "\">\n<head>\n<meta charset=\"UTF-8\">\n" +
+           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" + title +
+           "</title>\n" + style + "\n</head>\n";
+}
+
+const char* const japanese_body = R"HTML(<body>
 <header>
   <h1><span>ケ</span><span>ル</span><span>ボ</span><span>ラ</span></h1>
   <p>～ 雨の夜のパズル ～</p>
@@ -159,10 +160,15 @@ const char* const help_html = R"HTML(<!DOCTYPE html>
 </html>
 )HTML";
 
+
 }  // namespace
 
 bool write_help_page(const std::string& folder) {
-    const std::string text(help_html);
+    const std::string text =
+        drawing_english_words()
+            ? head("en", "Kelvora Help", "\"Liberation Sans\", \"Helvetica Neue\", Arial, sans-serif") + english_help_body
+            : head("ja", "ケルボラ ヘルプ", "\"IPAPGothic\", \"IPAGothic\", \"Hiragino Kaku Gothic ProN\", \"Meiryo\", sans-serif") +
+                  japanese_body;
     return write_file(folder + "help.html", std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 

@@ -6,6 +6,7 @@
 // The output depends only on this source and the installed IPA fonts, so running it again
 // writes the same bytes.
 
+#include <QDir>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPainter>
@@ -15,6 +16,7 @@
 #include <iterator>
 #include <string>
 
+#include "core/picture_store.hpp"
 #include "platform/bmp.hpp"
 #include "tools/asset_kit.hpp"
 
@@ -60,6 +62,45 @@ QImage contact_sheet(const std::vector<Picture>& pictures) {
     return sheet;
 }
 
+// Every picture in the language being drawn; the title's colour table is fitted to the screens
+// made of all the other pictures.
+std::vector<Picture> draw_pictures() {
+    std::vector<Picture> pictures;
+    for (auto* make : {make_screen_pictures, make_play_pictures, make_moji_pictures, make_story_pictures}) {
+        auto made = make();
+        for (auto& picture : made) pictures.push_back(std::move(picture));
+    }
+    std::vector<Picture> title = make_title_pictures(pictures);
+    pictures.insert(pictures.begin(), std::make_move_iterator(title.begin()), std::make_move_iterator(title.end()));
+    // How well a fade shows each screen, for whoever changes a picture.
+    const ScreenPictures made = screen_pictures(pictures, to_qimage(pictures.front().bitmap));
+    for (const FadedScreen& screen : faded_screens(made)) {
+        const ColourError error = fade_error(screen.image, pictures.front().bitmap.palette());
+        std::printf("fade colour error, %s %-11s mean %5.2f, 99th percentile %6.2f\n",
+                    drawing_english_words() ? "en" : "ja", screen.name, error.mean, error.p99);
+    }
+    return pictures;
+}
+
+// Those of `pictures` that the game loads per language: the ones drawn with words.
+bool drawn_with_words(const Picture& picture) {
+    for (const PictureFile& file : picture_files())
+        if (picture.file_name == file.file_name) return file.words;
+    return false;
+}
+
+bool save_pictures(const std::vector<Picture>& pictures, const std::string& folder, bool only_words) {
+    bool ok = true;
+    for (const Picture& picture : pictures) {
+        if (only_words && !drawn_with_words(picture)) continue;
+        if (!save_bmp(folder + picture.file_name, picture.bitmap)) {
+            std::fprintf(stderr, "make_assets: cannot write %s%s\n", folder.c_str(), picture.file_name.c_str());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,34 +122,24 @@ int main(int argc, char** argv) {
     }
     if (folder.back() != '/') folder += '/';
     // Another font would silently change every picture; refuse rather than write different assets.
-    for (const char* family : {"IPAPGothic", "IPAPMincho"})
+    for (const char* family : lettering_families())
         if (!QFontDatabase::families().contains(family)) {
-            std::fprintf(stderr, "make_assets: the font %s is not installed (fonts-ipafont-gothic, fonts-ipafont-mincho)\n",
+            std::fprintf(stderr,
+                         "make_assets: the font %s is not installed (fonts-ipafont-gothic, fonts-ipafont-mincho, "
+                         "fonts-urw-base35)\n",
                          family);
             return 1;
         }
 
-    std::vector<Picture> pictures;
-    for (auto* make : {make_screen_pictures, make_play_pictures, make_moji_pictures, make_story_pictures}) {
-        auto made = make();
-        for (auto& picture : made) pictures.push_back(std::move(picture));
-    }
-    // The title's colour table is fitted to the screens made of all the other pictures.
-    std::vector<Picture> title = make_title_pictures(pictures);
-    pictures.insert(pictures.begin(), std::make_move_iterator(title.begin()), std::make_move_iterator(title.end()));
-    // How well a fade shows each screen, for whoever changes a picture.
-    const ScreenPictures made = screen_pictures(pictures, to_qimage(pictures.front().bitmap));
-    for (const FadedScreen& screen : faded_screens(made)) {
-        const ColourError error = fade_error(screen.image, pictures.front().bitmap.palette());
-        std::printf("fade colour error, %-11s mean %5.2f, 99th percentile %6.2f\n", screen.name, error.mean, error.p99);
-    }
-    bool ok = true;
-    for (const Picture& picture : pictures) {
-        if (!save_bmp(folder + picture.file_name, picture.bitmap)) {
-            std::fprintf(stderr, "make_assets: cannot write %s\n", picture.file_name.c_str());
-            ok = false;
-        }
-    }
+    const std::vector<Picture> pictures = draw_pictures();
+    bool ok = save_pictures(pictures, folder, false);
+    // The English forms of the pictures with words, and of the help page, go to en/.
+    const std::string english_folder = folder + "en/";
+    draw_english_words(true);
+    if (!QDir().mkpath(QString::fromStdString(english_folder)) ||
+        !save_pictures(draw_pictures(), english_folder, true) || !write_help_page(english_folder))
+        ok = false, std::fprintf(stderr, "make_assets: cannot write the English pictures and help page\n");
+    draw_english_words(false);
     if (!write_sounds(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write the sounds\n");
     if (!write_tunes(folder)) ok = false, std::fprintf(stderr, "make_assets: cannot write the tunes\n");
     if (!write_desktop_icons(folder + "icons/"))

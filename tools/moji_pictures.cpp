@@ -18,7 +18,7 @@ void paint_logo_letter(QPainter& p, int index, const QRectF& cell, double size, 
     p.setClipRect(cell);
     // Glows stay inside the cell so that its corners keep the black ground.
     paint_glow(p, cell.center(), cell.width() * 0.55, halo);
-    const QPainterPath path = text_path(QString::fromUtf8(letters[index]), ui_font(size), cell, Qt::AlignCenter);
+    const QPainterPath path = text_path(QString::fromUtf8(letters[index]), logo_font(size), cell, Qt::AlignCenter);
     QLinearGradient g(cell.topLeft(), cell.bottomLeft());
     if (shine) {
         g.setColorAt(0, QColor(255, 255, 255));
@@ -143,13 +143,16 @@ std::vector<Picture> make_moji_pictures() {
         letter(sheet, QRectF(50 * d, 0, 50, 50), QString::number(d), 44,
                vertical(QRectF(50 * d, 0, 50, 50), QColor(240, 250, 255), QColor(110, 200, 255), deep), 3.0, 3.0,
                1.3);
-    letter(sheet, chain_word, QString::fromUtf8("連鎖"), 40,
-           vertical(chain_word, QColor(255, 250, 210), QColor(255, 200, 60), QColor(220, 110, 20)), 3.0, 1.2);
-    letter(sheet, start_label, QString::fromUtf8("スタート"), 30,
+    // "Chain" is wider than its two kanji: a little smaller, and narrowed to keep its height.
+    const bool english = drawing_english_words();
+    letter(sheet, chain_word, words("連鎖", "Chain"), english ? 36 : 40,
+           vertical(chain_word, QColor(255, 250, 210), QColor(255, 200, 60), QColor(220, 110, 20)), 3.0, 1.2,
+           english ? 0.84 : 1.0);
+    letter(sheet, start_label, words("スタート", "Start"), 30,
            vertical(start_label, QColor(230, 255, 240), QColor(90, 230, 170), QColor(20, 140, 110)), 2.5, 1.4, 0.8);
-    letter(sheet, game_over, QString::fromUtf8("ゲームオーバー"), 62,
+    letter(sheet, game_over, words("ゲームオーバー", "Game Over"), 62,
            vertical(game_over, QColor(255, 225, 240), QColor(255, 90, 140), QColor(140, 30, 120)), 4.0, 2.0);
-    letter(sheet, start_lettering, QString::fromUtf8("スタート！"), 84,
+    letter(sheet, start_lettering, words("スタート！", "Start!"), 84,
            vertical(start_lettering, QColor(255, 255, 230), QColor(255, 220, 80), QColor(255, 130, 40)), 4.5, 2.5);
     paint_logo_sheet(sheet.art);
 

@@ -142,13 +142,47 @@ void paint_panel(QPainter& p, const QRectF& rect, double radius, int alpha, QCol
     p.restore();
 }
 
-QFont ui_font(double pixel_size, bool mincho) {
-    QFont font(mincho ? "IPAPMincho" : "IPAPGothic");
+namespace {
+
+bool english_words = false;
+
+QFont lettering_font(const char* family, double pixel_size) {
+    QFont font(family);
     font.setPixelSize(int(std::lround(pixel_size)));
     font.setStyleStrategy(QFont::PreferAntialias);
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
+
+}  // namespace
+
+void draw_english_words(bool english) { english_words = english; }
+bool drawing_english_words() { return english_words; }
+
+QString words(const char* japanese, const char* english) {
+    return QString::fromUtf8(english_words ? english : japanese);
+}
+
+QFont ui_font(double pixel_size, bool mincho) {
+    // The OpenType files of fonts-urw-base35, not their Type 1 twins, named by foundry.
+    if (english_words) return lettering_font(mincho ? "P052 [urw]" : "URW Gothic [urw]", pixel_size);
+    return lettering_font(mincho ? "IPAPMincho" : "IPAPGothic", pixel_size);
+}
+
+QPainterPath narrowed_to(const QPainterPath& path, double width) {
+    const QRectF bounds = path.boundingRect();
+    if (bounds.width() <= width) return path;
+    const QPointF c = bounds.center();
+    QTransform t;
+    t.translate(c.x(), c.y());
+    t.scale(width / bounds.width(), 1);
+    t.translate(-c.x(), -c.y());
+    return t.map(path);
+}
+
+QFont logo_font(double pixel_size) { return lettering_font("IPAPGothic", pixel_size); }
+
+std::vector<const char*> lettering_families() { return {"IPAPGothic", "IPAPMincho", "URW Gothic [urw]", "P052 [urw]"}; }
 
 QPainterPath text_path(const QString& text, const QFont& font, const QRectF& box, Qt::Alignment align) {
     QPainterPath path;

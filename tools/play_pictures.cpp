@@ -19,12 +19,13 @@ const QRect restart_button(190, 5, 105, 40);
 struct PanelNumber {
     QRectF rect;  // where the game writes the number
     const char* caption;
+    const char* english;
 };
 const std::array<PanelNumber, 4> panel_numbers{{
-    {QRectF(25, 65, 85, 25), "得点"},
-    {QRectF(360, 65, 80, 25), "レベル"},
-    {QRectF(380, 305, 80, 25), "連鎖"},
-    {QRectF(380, 415, 80, 25), "最大連鎖"},
+    {QRectF(25, 65, 85, 25), "得点", "Score"},
+    {QRectF(360, 65, 80, 25), "レベル", "Level"},
+    {QRectF(380, 305, 80, 25), "連鎖", "Chain"},
+    {QRectF(380, 415, 80, 25), "最大連鎖", "Best Chain"},
 }};
 
 void paint_restart(QPainter& p, bool pressed) {
@@ -41,7 +42,7 @@ void paint_restart(QPainter& p, bool pressed) {
     p.setPen(QPen(pressed ? QColor(220, 240, 255) : QColor(140, 190, 255), 1.5));
     p.setBrush(g);
     p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
-    const QPainterPath path = text_path(QString::fromUtf8("リスタート"), ui_font(16), r, Qt::AlignCenter);
+    const QPainterPath path = narrowed_to(text_path(words("リスタート", "Restart"), ui_font(16), r, Qt::AlignCenter), r.width() - 12);
     paint_lettering(p, path, pressed ? QColor(255, 255, 200) : QColor(235, 245, 255), QColor(6, 12, 34), 1.4, 0.4);
 }
 
@@ -86,9 +87,10 @@ QImage paint_back(bool pressed) {
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(4, 8, 22, 220));
         p.drawRoundedRect(n.rect.adjusted(-3, -2, 3, 3), 4, 4);
-        const QPainterPath path = text_path(QString::fromUtf8(n.caption), ui_font(15),
-                                            QRectF(n.rect.left(), n.rect.top() - 25, n.rect.width(), 21),
-                                            Qt::AlignLeft | Qt::AlignVCenter);
+        const QPainterPath path = narrowed_to(text_path(words(n.caption, n.english), ui_font(15),
+                                                        QRectF(n.rect.left(), n.rect.top() - 25, n.rect.width(), 21),
+                                                        Qt::AlignLeft | Qt::AlignVCenter),
+                                              n.rect.width());
         paint_lettering(p, path, QColor(140, 200, 255), QColor(6, 12, 34), 1.2, 0.3);
     }
 

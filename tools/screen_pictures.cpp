@@ -9,8 +9,8 @@
 namespace kelvora::tools {
 namespace {
 
-void paint_heading(QPainter& p, const QRectF& box, const char* text) {
-    const QPainterPath path = text_path(QString::fromUtf8(text), ui_font(34), box, Qt::AlignCenter);
+void paint_heading(QPainter& p, const QRectF& box, const QString& text) {
+    const QPainterPath path = text_path(text, ui_font(34), box, Qt::AlignCenter);
     paint_glow(p, box.center(), box.height() * 1.6, QColor(80, 150, 255, 60));
     QLinearGradient g(box.topLeft(), box.bottomLeft());
     g.setColorAt(0, QColor(235, 245, 255));
@@ -22,6 +22,9 @@ void paint_heading(QPainter& p, const QRectF& box, const char* text) {
 
 const std::array<const char*, 6> option_captions{
     "雨粒の色の数", "雨粒の大きさ", "落下スピード", "降雨量", "消去に必要な数", "連鎖判定時間",
+};
+const std::array<const char*, 6> english_option_captions{
+    "Colours", "Drop Size", "Fall Speed", "Rainfall", "Drops to Pop", "Chain Time",
 };
 QRectF digit_rect(int row) { return QRectF(240, 50 * row + 52, 40, 40); }
 const QRectF option_help_area(300, 100, 200, 300);
@@ -36,7 +39,7 @@ QImage paint_options() {
     night.calm = option_help_area.adjusted(-10, -10, 10, 10);
     night.lights = 22;
     paint_night(p, QRectF(0, 0, 500, 500), night);
-    paint_heading(p, QRectF(0, 18, 500, 56), "オプション");
+    paint_heading(p, QRectF(0, 18, 500, 56), words("オプション", "Options"));
 
     const QFont caption_font = ui_font(17);
     for (int row = 1; row <= 6; ++row) {
@@ -50,13 +53,15 @@ QImage paint_options() {
         p.setBrush(socket);
         p.drawRoundedRect(d.adjusted(-3, -3, 3, 3), 9, 9);
         paint_drop(p, QPointF(30, d.center().y()), 16, drop_colour(row - 1), false);
-        const QPainterPath path = text_path(QString::fromUtf8(option_captions[row - 1]), caption_font,
-                                            QRectF(44, d.top(), 180, 40), Qt::AlignVCenter | Qt::AlignLeft);
+        const QPainterPath path =
+            narrowed_to(text_path(words(option_captions[row - 1], english_option_captions[row - 1]), caption_font,
+                                  QRectF(44, d.top(), 180, 40), Qt::AlignVCenter | Qt::AlignLeft),
+                        180);
         paint_lettering(p, path, QColor(215, 230, 255), QColor(6, 12, 34), 1.5, 0.4);
     }
 
     paint_panel(p, option_help_area.adjusted(-6, -6, 4, 4), 10, 190);
-    paint_plain_text(p, QRectF(300, 404, 196, 14), QString::fromUtf8("左クリック：増やす　右クリック：減らす"), ui_font(10),
+    paint_plain_text(p, QRectF(300, 404, 196, 14), words("左クリック：増やす　右クリック：減らす", "Left click: up    Right click: down"), ui_font(10),
                      QColor(150, 180, 225), Qt::AlignRight | Qt::AlignTop);
 
     // A lit pad under the start label.
@@ -64,7 +69,7 @@ QImage paint_options() {
     p.setPen(QPen(QColor(140, 210, 255, 150), 1.2));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(option_start_label.center() + QPointF(0, 22), 62, 9);
-    paint_plain_text(p, QRectF(14, 432, 176, 40), QString::fromUtf8("この設定で遊ぶときは\nスタートをクリック"), ui_font(12),
+    paint_plain_text(p, QRectF(14, 432, 176, 40), words("この設定で遊ぶときは\nスタートをクリック", "To play with these\nsettings, click Start"), ui_font(12),
                      QColor(150, 180, 225), Qt::AlignRight | Qt::AlignVCenter);
     return image;
 }
@@ -74,13 +79,14 @@ QImage paint_options() {
 struct Tab {
     QRect rect;
     const char* caption;
+    const char* english;
 };
 // Tabs in the order of their pages: official, net, point, chain.
 const std::array<Tab, 4> tabs{{
-    {QRect(30, 75, 215, 45), "オフィシャル"},
-    {QRect(320, 75, 110, 45), "ネット"},
-    {QRect(75, 130, 140, 40), "ポイント"},
-    {QRect(290, 125, 85, 45), "連鎖"},
+    {QRect(30, 75, 215, 45), "オフィシャル", "Official"},
+    {QRect(320, 75, 110, 45), "ネット", "Net"},
+    {QRect(75, 130, 140, 40), "ポイント", "Points"},
+    {QRect(290, 125, 85, 45), "連鎖", "Chains"},
 }};
 const QRect highlight_area(30, 75, 400, 100);
 const QRectF description_band(20, 200, 460, 50);
@@ -102,8 +108,9 @@ void paint_tab(QPainter& p, const Tab& tab, int index, bool lit) {
     p.setBrush(g);
     p.drawRoundedRect(r, r.height() / 2, r.height() / 2);
     paint_drop(p, QPointF(r.left() + 16, r.center().y()), 16, c, false);
-    const QPainterPath path = text_path(QString::fromUtf8(tab.caption), ui_font(18),
-                                        QRectF(r.left() + 26, r.top(), r.width() - 34, r.height()), Qt::AlignCenter);
+    const QRectF box(r.left() + 26, r.top(), r.width() - 34, r.height());
+    const QPainterPath path = narrowed_to(text_path(words(tab.caption, tab.english), ui_font(18), box, Qt::AlignCenter),
+                                          box.width());
     paint_lettering(p, path, lit ? QColor(255, 255, 255) : QColor(200, 220, 250), QColor(6, 12, 34), lit ? 2.0 : 1.2,
                     0.5);
 }
@@ -117,7 +124,7 @@ QImage paint_rankings(bool lit) {
     night.calm = table_area;
     night.lights = 20;
     paint_night(p, QRectF(0, 0, 500, 500), night);
-    paint_heading(p, QRectF(0, 12, 500, 52), "ランキング");
+    paint_heading(p, QRectF(0, 12, 500, 52), words("ランキング", "Rankings"));
     for (int i = 0; i < 4; ++i) paint_tab(p, tabs[i], i, lit);
     paint_panel(p, description_band.adjusted(-4, -2, 4, 0), 8, 150);
     // The table sits on a quiet, nearly flat panel.

@@ -193,7 +193,7 @@ void paint_sky_panel(QPainter& p, const QRectF& r) {
     for (QPointF c : puffs) p.drawEllipse(c, 22, 15);
     // singing drops and notes
     for (int i = 0; i < 5; ++i) paint_drop(p, QPointF(388 + i * 22, 112 + (i % 2) * 18), 13, drop_colour(i));
-    const QFont font = ui_font(20);
+    const QFont font = logo_font(20);  // notes, the same in every language
     const QPainterPath note = text_path(QString::fromUtf8("♪"), font, QRectF(380, 140, 40, 30), Qt::AlignCenter);
     paint_lettering(p, note, QColor(255, 240, 170), QColor(0, 0, 0, 0), 0, 0.5);
     const QPainterPath note2 = text_path(QString::fromUtf8("♫"), font, QRectF(440, 138, 40, 30), Qt::AlignCenter);
@@ -224,30 +224,50 @@ QImage paint_story_picture() {
 struct StoryLine {
     int top;  // the line's 20-pixel slot; the story screen reveals whole slots
     const char* text;
+    const char* english;
 };
 
 // Lines are placed so that every band the story screen reveals ends on a line boundary; bands
 // that are 28 pixels high hold one line with room above it.
 const std::array<StoryLine, 19> story_lines{{
-    {73, "雨の降る夜、町の灯りはみんなにじんで見えた。"},
-    {93, "空から落ちてくる雨粒は、ひと粒ひと粒が色を持っている。"},
-    {113, "赤い粒、青い粒、黄色い粒、みどりの粒。"},
-    {133, "同じ色の粒がよりそうと、ぽんと弾けて光になる。"},
-    {153, "人びとはその不思議な雨を「ケルボラ」と呼んだ。"},
-    {173, "「ケルボラが降る夜は、空が歌いたがっているんだよ」"},
-    {193, "おばあさんはそう言って、窓の外を見つめていた。"},
-    {217, "少年は傘もささずに、夜の通りへ飛び出した。"},
-    {241, "手をのばすと、雨粒がひとつ、指先に触れた。"},
-    {261, "ぱちん。小さな音とともに、青い光がひろがる。"},
-    {281, "となりの粒も、そのとなりの粒も、つぎつぎに弾けていく。"},
-    {301, "光は連なり、鎖のように夜空へのぼっていった。"},
-    {321, "連なるほどに、光は強く、あたたかくなる。"},
-    {341, "気がつくと、町じゅうの窓に灯りがともっていた。"},
-    {361, "雨の音は、いつのまにか音楽に変わっていた。"},
-    {385, "けれど雨はやまない。空はまだ歌い足りないのだ。"},
-    {409, "さあ、きみの番だ。"},
-    {429, "降りつづく雨粒を、同じ色どうしでつないで弾けさせよう。"},
-    {449, "いくつの光を、夜空へ届けられるだろうか。"},
+    {73, "雨の降る夜、町の灯りはみんなにじんで見えた。",
+     "On rainy nights, every light in town looked blurred."},
+    {93, "空から落ちてくる雨粒は、ひと粒ひと粒が色を持っている。",
+     "Each drop that fell from the sky had a colour of its own."},
+    {113, "赤い粒、青い粒、黄色い粒、みどりの粒。",
+     "Red drops, blue drops, yellow drops, green drops."},
+    {133, "同じ色の粒がよりそうと、ぽんと弾けて光になる。",
+     "When drops of one colour touched, they popped into light."},
+    {153, "人びとはその不思議な雨を「ケルボラ」と呼んだ。",
+     "People called that strange rain “Kelvora”."},
+    {173, "「ケルボラが降る夜は、空が歌いたがっているんだよ」",
+     "“When Kelvora falls, the sky wants to sing.”"},
+    {193, "おばあさんはそう言って、窓の外を見つめていた。",
+     "So the old woman would say, gazing out of the window."},
+    {217, "少年は傘もささずに、夜の通りへ飛び出した。",
+     "A boy ran out into the night street without an umbrella."},
+    {241, "手をのばすと、雨粒がひとつ、指先に触れた。",
+     "He reached out, and a raindrop touched his fingertip."},
+    {261, "ぱちん。小さな音とともに、青い光がひろがる。",
+     "Pop! With a tiny sound, a blue light spread."},
+    {281, "となりの粒も、そのとなりの粒も、つぎつぎに弾けていく。",
+     "The drop beside it, and the next, burst one after another."},
+    {301, "光は連なり、鎖のように夜空へのぼっていった。",
+     "The lights linked up and climbed the night sky like a chain."},
+    {321, "連なるほどに、光は強く、あたたかくなる。",
+     "The longer the chain, the brighter and warmer the light."},
+    {341, "気がつくと、町じゅうの窓に灯りがともっていた。",
+     "Before he knew it, every window in town was lit."},
+    {361, "雨の音は、いつのまにか音楽に変わっていた。",
+     "The sound of the rain had turned into music."},
+    {385, "けれど雨はやまない。空はまだ歌い足りないのだ。",
+     "But the rain does not stop. The sky has more to sing."},
+    {409, "さあ、きみの番だ。",
+     "Now it is your turn."},
+    {429, "降りつづく雨粒を、同じ色どうしでつないで弾けさせよう。",
+     "Link the falling drops, colour to colour, and make them pop."},
+    {449, "いくつの光を、夜空へ届けられるだろうか。",
+     "How many lights can you send up into the night sky?"},
 }};
 const QColor story_outline(8, 12, 30);  // not black: the band blend keys black out
 
@@ -264,7 +284,7 @@ StoryText paint_story_text() {
         QPainter c(&t.cover);
         paint_lettering(c, path, QColor(0, 0, 0), QColor(0, 0, 0), outline, 0.35);
     };
-    const QPainterPath title = text_path(QString::fromUtf8("～ 雨粒たちの夜 ～"), ui_font(28, true),
+    const QPainterPath title = text_path(words("～ 雨粒たちの夜 ～", "~ The Night of the Raindrops ~"), ui_font(28, true),
                                          QRectF(0, 22, 500, 40), Qt::AlignCenter);
     QLinearGradient gold(QPointF(0, 26), QPointF(0, 60));
     gold.setColorAt(0, QColor(255, 246, 210));
@@ -272,8 +292,8 @@ StoryText paint_story_text() {
     draw(title, gold, 2.5);
     const QFont font = ui_font(16, true);
     for (const StoryLine& line : story_lines) {
-        const QPainterPath path =
-            text_path(QString::fromUtf8(line.text), font, QRectF(0, line.top, 500, 20), Qt::AlignCenter);
+        const QPainterPath path = narrowed_to(
+            text_path(words(line.text, line.english), font, QRectF(0, line.top, 500, 20), Qt::AlignCenter), 490);
         draw(path, QColor(232, 240, 255), 2.0);
     }
     return t;

@@ -13,15 +13,16 @@ namespace {
 struct MenuEntry {
     QRect rect;
     const char* caption;
+    const char* english;
 };
 
 // The menu entries' rectangles are where the title screen tests the pointer; the highlighted
 // strips are stacked in this order in open_image2.
 const std::array<MenuEntry, 4> menu_entries{{
-    {QRect(180, 385, 140, 26), "ストーリー"},
-    {QRect(180, 411, 140, 29), "オフィシャルゲーム"},
-    {QRect(180, 440, 140, 25), "オプション"},
-    {QRect(180, 465, 140, 25), "ランキング"},
+    {QRect(180, 385, 140, 26), "ストーリー", "Story"},
+    {QRect(180, 411, 140, 29), "オフィシャルゲーム", "Official Game"},
+    {QRect(180, 440, 140, 25), "オプション", "Options"},
+    {QRect(180, 465, 140, 25), "ランキング", "Rankings"},
 }};
 const QRect menu_strip(180, 385, 140, 105);
 // The version window shows this corner behind its labels.
@@ -64,7 +65,7 @@ QImage paint_title(bool highlighted) {
     for (int i = 0; i < 8; ++i) paint_drop(p, drops[i], 16 + (i % 3) * 5, drop_colour(i % 6));
 
     paint_logo(p, QRectF(70, 200, 360, 100), 84);
-    paint_plain_text(p, QRectF(70, 305, 360, 24), QString::fromUtf8("～ 雨の夜のパズル ～"), ui_font(16),
+    paint_plain_text(p, QRectF(70, 305, 360, 24), words("～ 雨の夜のパズル ～", "~ Kelvora, a puzzle for a rainy night ~"), ui_font(16),
                      QColor(175, 200, 240), Qt::AlignCenter);
 
     // The menu on smoked glass.
@@ -81,16 +82,8 @@ QImage paint_title(bool highlighted) {
             paint_drop(p, QPointF(r.left() + 9, r.center().y()), 12, QColor(120, 200, 255), false);
             paint_drop(p, QPointF(r.right() - 8, r.center().y()), 12, QColor(120, 200, 255), false);
         }
-        QPainterPath path = text_path(QString::fromUtf8(entry.caption), font, r, Qt::AlignCenter);
-        if (path.boundingRect().width() > r.width() - 30) {
-            const double s = (r.width() - 30) / path.boundingRect().width();
-            const QPointF c = path.boundingRect().center();
-            QTransform t;
-            t.translate(c.x(), c.y());
-            t.scale(s, 1);
-            t.translate(-c.x(), -c.y());
-            path = t.map(path);
-        }
+        const QPainterPath path =
+            narrowed_to(text_path(words(entry.caption, entry.english), font, r, Qt::AlignCenter), r.width() - 30);
         paint_lettering(p, path, highlighted ? QColor(255, 255, 255) : QColor(185, 210, 245), QColor(6, 12, 34),
                         highlighted ? 1.5 : 1.0, highlighted ? 0.7 : 0.45);
     }

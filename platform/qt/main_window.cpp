@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "platform/qt/qt_language.hpp"
 #include "platform/qt/qt_text.hpp"
 
 namespace kelvora {
@@ -28,11 +29,11 @@ struct MenuEntry {
 
 // The menu bar, left to right: all top-level commands, no submenus, no shortcuts.
 constexpr MenuEntry menu_entries[] = {
-    {"終了", MenuCommand::ending},
-    {"前画面に戻る(ESC)", MenuCommand::form_back},
-    {"バージョン情報", MenuCommand::varsion},
-    {"ヘルプ", MenuCommand::open_help},
-    {"ホームページへ", MenuCommand::homepage},
+    {N_("終了"), MenuCommand::ending},
+    {N_("前画面に戻る(ESC)"), MenuCommand::form_back},
+    {N_("バージョン情報"), MenuCommand::varsion},
+    {N_("ヘルプ"), MenuCommand::open_help},
+    {N_("ホームページへ"), MenuCommand::homepage},
 };
 
 }  // namespace
@@ -131,17 +132,17 @@ MainWindow::MainWindow() {
     // flags and the fixed size say: it has no way to leave them out.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setWindowTitle(QStringLiteral("ケルボラ"));
+    setWindowTitle(qtr("ケルボラ"));
 
     menu_bar_ = new QMenuBar(this);
     menu_bar_->setNativeMenuBar(false);
     // The five captions must fit side by side in the 500-pixel width, as they did with the
     // original's 9-point menu font; the default font would push the last into an overflow menu.
-    QFont menu_font(QString::fromLatin1(game_font_family));
+    QFont menu_font(QString::fromLatin1(text_face_family()));
     menu_font.setPixelSize(menu_font_pixels);
     menu_bar_->setFont(menu_font);
     for (const MenuEntry& entry : menu_entries) {
-        QAction* action = menu_bar_->addAction(QString::fromUtf8(entry.caption));
+        QAction* action = menu_bar_->addAction(qtr(entry.caption));
         MenuCommand command = entry.command;
         QObject::connect(action, &QAction::triggered, this, [this, command] {
             if (handler_) handler_->menu_command(command);

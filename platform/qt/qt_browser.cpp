@@ -6,14 +6,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+
+#include "platform/language.hpp"
+
 namespace kelvora {
 
 std::string xdg_open_failure(int exit_status) {
     switch (exit_status) {
-    case 1: return "xdg-open が引数を受け付けませんでした（終了コード 1）。";
-    case 2: return "ファイルが見つかりません（終了コード 2）。";
-    case 3: return "開くためのブラウザが見つかりません（終了コード 3）。";
-    case 4: return "ブラウザを起動できませんでした（終了コード 4）。";
+    case 1: return std::string(tr("xdg-open が引数を受け付けませんでした（終了コード 1）。"));
+    case 2: return std::string(tr("ファイルが見つかりません（終了コード 2）。"));
+    case 3: return std::string(tr("開くためのブラウザが見つかりません（終了コード 3）。"));
+    case 4: return std::string(tr("ブラウザを起動できませんでした（終了コード 4）。"));
     default: return {};
     }
 }
@@ -30,7 +34,12 @@ void QtBrowser::open(const std::string& target, Failure failed) {
 
     QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;
-        if (failed) failed("xdg-open を起動できません（" + process->errorString().toStdString() + "）。");
+        if (failed) {
+            std::string reason(tr("xdg-open を起動できません（%s）。"));
+            if (const auto at = reason.find("%s"); at != std::string::npos)
+                reason.replace(at, 2, process->errorString().toStdString());
+            failed(reason);
+        }
         process->deleteLater();
     });
     QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {

@@ -16,6 +16,7 @@
 
 #include "platform/bmp.hpp"
 #include "platform/qt/main_window.hpp"
+#include "platform/qt/qt_language.hpp"
 #include "platform/qt/qt_text.hpp"
 #include "platform/qt/version_window.hpp"
 
@@ -121,15 +122,15 @@ void QtPlatform::show_error(const std::string& message) {
     timer_.stop();
     QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
-    QMessageBox::critical(dialog_parent(), QStringLiteral("ケルボラ"), QString::fromStdString(message));
+    QMessageBox::critical(dialog_parent(), qtr("ケルボラ"), QString::fromStdString(message));
 }
 
 void QtPlatform::show_message(const std::string& message) {
     std::fprintf(stderr, "kelvora: %s\n", message.c_str());
     std::fflush(stderr);
     // Not modal: the game goes on behind it, and the player closes it when it suits them.
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("ケルボラ"),
-                                QString::fromStdString(message), QMessageBox::Ok, dialog_parent());
+    auto* box = new QMessageBox(QMessageBox::Information, qtr("ケルボラ"), QString::fromStdString(message),
+                                QMessageBox::Ok, dialog_parent());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();

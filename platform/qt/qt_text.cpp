@@ -141,6 +141,11 @@ DrawnTexts& drawn_texts() {
     return texts;
 }
 
+const char*& text_face() {
+    static const char* family = game_font_family;
+    return family;
+}
+
 // Each game font is made once, with its metrics.
 struct GameFont {
     QFont qfont;
@@ -153,7 +158,7 @@ const GameFont& game_font(const Font& font) {
     static auto& fonts = *new std::map<Font, GameFont>();
     auto found = fonts.find(font);
     if (found == fonts.end()) {
-        QFont qfont(QString::fromLatin1(font.charset == 0 ? panel_font_family : game_font_family));
+        QFont qfont(QString::fromLatin1(font.charset == 0 ? panel_font_family : text_face()));
         qfont.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
         qfont.setPixelSize(pixel_size_for(qfont, std::max(font.height, 1)));
         found = fonts.emplace(font, GameFont{qfont, QFontMetrics(qfont)}).first;
@@ -162,6 +167,10 @@ const GameFont& game_font(const Font& font) {
 }
 
 }  // namespace
+
+void set_text_face(const char* family) { text_face() = family; }
+
+const char* text_face_family() { return text_face(); }
 
 QFont game_qfont(const Font& font) { return game_font(font).qfont; }
 

@@ -14,6 +14,15 @@ namespace kelvora {
 // monospaced face pushes "★ ランク イン！ ★" out of its 200-pixel box).
 inline constexpr const char* game_font_family = "IPAPGothic";
 
+// The face of those fonts when the game speaks a language written in Latin letters: a plain
+// proportional sans like IPA P Gothic's own Latin letters, but made for them.
+inline constexpr const char* latin_font_family = "Liberation Sans";
+
+// The face the Shift-JIS fonts are drawn with from now on (game_font_family until set); set once
+// at start-up, before anything is drawn.
+void set_text_face(const char* family);
+const char* text_face_family();
+
 // The face of the one ANSI font, which shows only the play panel's numbers: narrow digits, so that
 // a nine-digit score fits the panel's 85-pixel box at the font's full height.
 inline constexpr const char* panel_font_family = "Liberation Sans Narrow";

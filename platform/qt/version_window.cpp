@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "platform/qt/qt_language.hpp"
 #include "platform/qt/qt_text.hpp"
 
 namespace kelvora {
@@ -51,7 +52,7 @@ QLabel* add_label(QWidget* window, const char* name, QRect box, const QColor& co
     auto* label = new QLabel(text, window);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(box);
-    QFont font(QString::fromLatin1(game_font_family));
+    QFont font(QString::fromLatin1(text_face_family()));
     font.setPixelSize(pixels);
     font.setBold(bold);
     label->setFont(font);
@@ -91,16 +92,16 @@ VersionWindow::VersionWindow(const Bitmap& background, QWidget* owner)
     // Back to front.
     new PictureArea(this);
     add_label(this, "lblDescription", QRect(40, 64, 235, 70), label_colour, description_pixels, false, Qt::AlignLeft,
-              QStringLiteral("このゲームはフリーソフトです。\n"
-                             "再配布は自由に行えますが、\n"
-                             "使用により生じた損害について\n"
-                             "作者は責任を負いません。"));
+              qtr("このゲームはフリーソフトです。\n"
+                  "再配布は自由に行えますが、\n"
+                  "使用により生じた損害について\n"
+                  "作者は責任を負いません。"));
     add_label(this, "lblTitle", QRect(0, 8, 307, 21), title_colour, title_pixels, true, Qt::AlignHCenter,
-              QStringLiteral("ケルボラ"));
+              qtr("ケルボラ"));
     add_label(this, "lblVersion", QRect(0, 40, 307, 15), label_colour, default_pixels, false, Qt::AlignHCenter,
               QStringLiteral("Ver 1.0"));
     add_label(this, "lblDisclaimer", QRect(8, 152, 297, 31), label_colour, default_pixels, false, Qt::AlignHCenter,
-              QStringLiteral("Copyright (C) 2001\nケルボラ制作チーム"));
+              qtr("Copyright (C) 2001\nケルボラ制作チーム"));
 }
 
 void VersionWindow::centre_on_screen() {

@@ -199,3 +199,47 @@ e2e_menu_centres() {
             if (start >= 0) print int((start + last) / 2)
         }'
 }
+
+e2e_python() {
+    if [[ -x /usr/bin/python3 ]]; then /usr/bin/python3 "$@"; else python3 "$@"; fi
+}
+
+# e2e_write_point_ranking FILE: a point ranking whose scores are all negative, so that a game of 0
+# points earns place 1.
+e2e_write_point_ranking() {
+    e2e_python - "$1" <<'PY'
+import struct, sys
+scores = [0] + [-p for p in range(1, 11)]
+def text(b): return struct.pack('<H', len(b)) + b
+record = b''.join(struct.pack('<i', s) for s in scores)
+record += text(b'') + b''.join(text(b'P%d' % p) for p in range(1, 11))
+record += text(b'') + b''.join(text(b'-') for p in range(1, 11))
+open(sys.argv[1], 'wb').write(record)
+PY
+}
+
+# e2e_check_point_ranking FILE: that ranking after a game of 0 points as "ABC" with drop size 1,
+# speed 5 and rain 5, byte for byte: ABC first, the rest moved down one place.
+e2e_check_point_ranking() {
+    e2e_python - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+scores = list(struct.unpack_from('<11i', data, 0))
+pos = 44
+def texts(pos):
+    out = []
+    for _ in range(11):
+        (n,) = struct.unpack_from('<H', data, pos); pos += 2
+        out.append(data[pos:pos + n]); pos += n
+    return out, pos
+names, pos = texts(pos)
+notes, pos = texts(pos)
+expect_scores = [0, 0] + [-p for p in range(1, 10)]
+expect_names = [b'', b'ABC'] + [b'P%d' % p for p in range(1, 10)]
+expect_notes = [b'', b' 4 1 5 5 2 2'] + [b'-'] * 9
+ok = scores == expect_scores and names == expect_names and notes == expect_notes and pos == len(data)
+if not ok:
+    print("scores", scores, "names", names, "notes", notes, "end", pos, "size", len(data), file=sys.stderr)
+sys.exit(0 if ok else 1)
+PY
+}

@@ -10,16 +10,7 @@ e2e_setup "${1:?usage: $0 APP_FOLDER}"
 python=python3
 [[ -x /usr/bin/python3 ]] && python=/usr/bin/python3
 
-# A point ranking whose scores are all negative, so that a game of 0 points earns place 1.
-"$python" - "$E2E_APP/point_rank.dat" <<'PY'
-import struct, sys
-scores = [0] + [-p for p in range(1, 11)]
-def text(b): return struct.pack('<H', len(b)) + b
-record = b''.join(struct.pack('<i', s) for s in scores)
-record += text(b'') + b''.join(text(b'P%d' % p) for p in range(1, 11))
-record += text(b'') + b''.join(text(b'-') for p in range(1, 11))
-open(sys.argv[1], 'wb').write(record)
-PY
+e2e_write_point_ranking "$E2E_APP/point_rank.dat"
 cp "$E2E_APP/point_rank.dat" "$E2E_TMP/point_rank.before"
 
 shots="${E2E_SHOTS:-$E2E_TMP/shots}"
@@ -83,27 +74,7 @@ click 335 330
 sleep 1
 shot after_ok
 
-"$python" - "$E2E_APP/point_rank.dat" <<'PY' || e2e_fail "point_rank.dat does not hold the new first place"
-import struct, sys
-data = open(sys.argv[1], 'rb').read()
-scores = list(struct.unpack_from('<11i', data, 0))
-pos = 44
-def texts(pos):
-    out = []
-    for _ in range(11):
-        (n,) = struct.unpack_from('<H', data, pos); pos += 2
-        out.append(data[pos:pos + n]); pos += n
-    return out, pos
-names, pos = texts(pos)
-notes, pos = texts(pos)
-expect_scores = [0, 0] + [-p for p in range(1, 10)]
-expect_names = [b'', b'ABC'] + [b'P%d' % p for p in range(1, 10)]
-expect_notes = [b'', b' 4 1 5 5 2 2'] + [b'-'] * 9
-ok = scores == expect_scores and names == expect_names and notes == expect_notes and pos == len(data)
-if not ok:
-    print("scores", scores, "names", names, "notes", notes, "end", pos, "size", len(data), file=sys.stderr)
-sys.exit(0 if ok else 1)
-PY
+e2e_check_point_ranking "$E2E_APP/point_rank.dat" || e2e_fail "point_rank.dat does not hold the new first place"
 # The chain ranking earned nothing (no chain in this game), so its file is the untouched default.
 [[ "$(stat -c %s "$E2E_APP/rensa_rank.dat")" == 108 ]] || e2e_fail "rensa_rank.dat changed"
 

@@ -23,11 +23,17 @@ cmake --install "$build" --prefix "$staged" >"$E2E_TMP/install.log" 2>&1 ||
 for module in kelvora_sound.so kelvora_http.so; do
     [[ -n "$(find "$staged/lib"* -path '*/kelvora/'"$module")" ]] || e2e_fail "no $module in a private library folder"
 done
-for asset in "$build"/kelvora/*; do
-    name="$(basename "$asset")"
-    [[ "$name" == kelvora || "$name" == *.so || "$name" == *.dat ]] && continue
-    cmp -s "$asset" "$staged/share/kelvora/$name" || e2e_fail "share/kelvora/$name is missing or differs"
-done
+# Every file of the program's folder but the program, its modules and rank files; the catalogues
+# go to the system's share/locale.
+while IFS= read -r -d '' asset; do
+    name="${asset#"$build/kelvora/"}"
+    case "$name" in
+    kelvora | *.so | *.dat) continue ;;
+    locale/*) target="share/$name" ;;
+    *) target="share/kelvora/$name" ;;
+    esac
+    cmp -s "$asset" "$staged/$target" || e2e_fail "$target is missing or differs"
+done < <(find "$build/kelvora" -type f -print0)
 desktop="$staged/share/applications/$app_id.desktop"
 desktop-file-validate "$desktop" || e2e_fail "desktop-file-validate: $desktop"
 grep -qx 'Name\[ja\]=ケルボラ' "$desktop" && grep -qx 'Categories=Game;LogicGame;' "$desktop" ||
