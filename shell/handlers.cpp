@@ -59,10 +59,17 @@ void GameInput::pointer_press(MouseButton button, double x, double y) {
     // Each branch ends with the composition that every click ends with.
     switch (state.screen_state) {
     case screen::title:
-        title_click(app_);
+        if (title_click(app_)) {
+            start_game_from_title(app_);
+            draw_screen(app_);
+        }
         break;
     case screen::options:
-        options_click(app_, button, x, y);
+        // The start stops the music, plays "po2.wav", fades out and starts option play.
+        if (options_click(app_, button, x, y)) {
+            start_game_from_options(app_);
+            draw_screen(app_);
+        }
         break;
     case screen::rankings:
         rankings_click(app_, x, y);
