@@ -17,7 +17,7 @@ mkdir -p "$shots"
 SERVER_PID=""
 trap '[[ -n "$SERVER_PID" ]] && kill "$SERVER_PID" 2>/dev/null; e2e_cleanup' EXIT
 
-"$server" --port 0 --db "$E2E_TMP/ranking.db" 2>"$E2E_TMP/server.log" &
+"$server" --accept-passwords --port 0 --db "$E2E_TMP/ranking.db" 2>"$E2E_TMP/server.log" &
 SERVER_PID=$!
 for ((i = 0; i < 50; i++)); do
     port="$(grep -o 'listening on http://127.0.0.1:[0-9]*' "$E2E_TMP/server.log" | grep -o '[0-9]*$')"
