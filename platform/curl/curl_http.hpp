@@ -14,6 +14,7 @@ namespace kelvora {
 struct HttpLimits {
     long connect_timeout_ms = 3000;
     long total_timeout_ms = 5000;
+    // Changed: a reply was read whole, however large; past 1 MiB the transfer stops and fails.
     std::size_t max_body_bytes = 1 << 20;
     long max_redirects = 3;
 };
