@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/app.hpp"
+#include "platform/file_read.hpp"
 
 namespace kelvora {
 
@@ -17,6 +18,17 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view replay_extension = ".kvr";
+// One file name a line: the replays the server has. Names of replays since removed are dropped
+// whenever a name is added.
+constexpr const char* sent_list_name = "sent.txt";
+
+std::vector<std::string> read_lines(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    return lines;
+}
 
 std::string replay_file_name(std::int32_t score, int attempt) {
     const std::time_t now = std::time(nullptr);
@@ -57,7 +69,7 @@ void thin_replays(const App& app, const fs::path& folder) {
         if (!in_official_top_ten(app.state, score_in_name(names[i]))) fs::remove(folder / names[i], error);
 }
 
-bool write_replay(const fs::path& path, const std::string& bytes) {
+bool write_whole_file(const fs::path& path, const std::string& bytes) {
     fs::path part = path;
     part += ".new";
     {
@@ -75,6 +87,41 @@ bool write_replay(const fs::path& path, const std::string& bytes) {
 }  // namespace
 
 std::string replay_folder(const App& app) { return app.data_dir + replay_folder_name; }
+
+std::vector<UnsentReplay> unsent_replays(const App& app) {
+    const fs::path folder = replay_folder(app);
+    const std::vector<std::string> sent = read_lines(folder / sent_list_name);
+    std::vector<UnsentReplay> unsent;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.ends_with(replay_extension) || std::find(sent.begin(), sent.end(), name) != sent.end()) continue;
+        std::string bytes, why;
+        if (!read_file(entry.path().string(), replay_size_limit, bytes, why)) continue;
+        const std::optional<Replay> replay = decode_replay(bytes, why);
+        if (!replay || name.size() < 15) continue;
+        unsent.push_back({name, replay->score, replay->max_chain,
+                          name.substr(0, 4) + "/" + name.substr(4, 2) + "/" + name.substr(6, 2) + " " +
+                              name.substr(9, 2) + ":" + name.substr(11, 2)});
+    }
+    std::sort(unsent.begin(), unsent.end(), [](const UnsentReplay& a, const UnsentReplay& b) {
+        return a.score != b.score ? a.score > b.score : a.file > b.file;
+    });
+    return unsent;
+}
+
+void mark_replay_sent(const App& app, const std::string& file) {
+    const fs::path folder = replay_folder(app);
+    std::vector<std::string> kept;
+    std::error_code error;
+    for (const std::string& name : read_lines(folder / sent_list_name))
+        if (name != file && fs::exists(folder / name, error)) kept.push_back(name);
+    kept.push_back(file);
+    std::string text;
+    for (const std::string& name : kept) text += name + "\n";
+    if (!write_whole_file(folder / sent_list_name, text))
+        std::cerr << "kelvora: the list of sent replays in " << folder.string() << " cannot be written\n";
+}
 
 void start_recording(App& app, std::uint64_t seed) {
     app.recording = Replay{};
@@ -101,7 +148,7 @@ void finish_recording(App& app) {
         path = folder / replay_file_name(replay.score, attempt);
         if (!fs::exists(path, error)) break;
     }
-    if (error || !write_replay(path, encode_replay(replay))) {
+    if (error || !write_whole_file(path, encode_replay(replay))) {
         std::cerr << "kelvora: the replay " << path.string() << " cannot be written\n";
         return;
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "rules/play_state.hpp"
 
@@ -27,5 +28,19 @@ void finish_recording(App& app);
 
 // The replays' folder, ending in a separator.
 std::string replay_folder(const App& app);
+
+// A replay not yet sent to the net ranking, as its file claims it.
+struct UnsentReplay {
+    std::string file;  // the name in the replays' folder
+    std::int32_t score = 0;
+    std::int32_t max_chain = 0;
+    std::string when;  // "2026/12/09 15:30"
+};
+
+// The replays not yet sent (that decode), best score first, of equal scores the newest first.
+std::vector<UnsentReplay> unsent_replays(const App& app);
+
+// Notes that the server has this replay (accepted, or entered before), so it is not offered again.
+void mark_replay_sent(const App& app, const std::string& file);
 
 }  // namespace kelvora

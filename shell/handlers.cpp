@@ -11,6 +11,7 @@
 #include "screens/ranking_screen.hpp"
 #include "screens/title_screen.hpp"
 #include "shell/menu_commands.hpp"
+#include "shell/send_window.hpp"
 #include "shell/version_window.hpp"
 
 namespace kelvora {
@@ -114,6 +115,9 @@ void GameInput::menu_command(MenuCommand command) {
         break;
     case MenuCommand::homepage:
         open_home_page(app_);
+        break;
+    case MenuCommand::send_replays:
+        open_send_window(app_);
         break;
     }
 }

@@ -25,8 +25,13 @@ public:
     // One GET over http or https (redirects too); the body whatever the status, or nothing when
     // the transfer fails, takes too long or brings more than the limit. No cookies are kept.
     std::optional<std::string> get(const std::string& url) override;
+    std::optional<HttpReply> post(const std::string& url, const std::string& body,
+                                  const std::string& content_type) override;
 
 private:
+    // A GET, or a POST of `post_body` when it is given.
+    std::optional<HttpReply> transfer(const std::string& url, const std::string* post_body,
+                                      const std::string& content_type);
     HttpLimits limits_;
 };
 

@@ -33,6 +33,7 @@ constexpr MenuEntry menu_entries[] = {
     {"バージョン情報", MenuCommand::varsion},
     {"ヘルプ", MenuCommand::open_help},
     {"ホームページへ", MenuCommand::homepage},
+    {"結果送信", MenuCommand::send_replays},
 };
 
 }  // namespace

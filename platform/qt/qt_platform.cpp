@@ -17,6 +17,7 @@
 #include "platform/bmp.hpp"
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_text.hpp"
+#include "platform/qt/send_window.hpp"
 #include "platform/qt/version_window.hpp"
 
 namespace kelvora {
@@ -141,6 +142,13 @@ void QtPlatform::show_version(const Bitmap& background) {
     // Made anew at every opening; modal and without an owner, so the game window takes no input
     // until it is gone.
     VersionWindow window(background);
+    window.centre_on_screen();
+    window.exec();
+}
+
+void QtPlatform::show_send_window(const std::vector<std::string>& replays, const std::string& name,
+                                  const SendReplay& send) {
+    SendWindow window(replays, name, send);
     window.centre_on_screen();
     window.exec();
 }

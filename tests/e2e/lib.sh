@@ -46,8 +46,8 @@ e2e_setup() {
     E2E_APP="$E2E_TMP/app"
     mkdir -p "$E2E_APP"
     cp -r "$source_dir"/. "$E2E_APP"/
-    # Rank files of an earlier run would make this one differ from a first start.
-    rm -f "$E2E_APP"/*.dat
+    # Rank files and replays of an earlier run would make this one differ from a first start.
+    rm -rf "$E2E_APP"/*.dat "$E2E_APP"/replays
     e2e_start_xvfb
 }
 
