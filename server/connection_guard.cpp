@@ -82,7 +82,7 @@ bool ConnectionGuard::opened(const void* id, int fd, const sockaddr* peer) {
     int& count = per_network_[network];
     ++count;
     connections_[id] = {fd, network, State::idle, Clock::now()};
-    if (count <= limits_.per_network) return true;
+    if (count <= limits_.per_network || network == limits_.unlimited) return true;
     // The library then reads the end of the stream and closes the connection.
     static constexpr char busy[] =
         "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 10\r\nConnection: close\r\n\r\n";

@@ -34,6 +34,7 @@ public:
     using Clock = std::chrono::steady_clock;
     struct Limits {
         int per_network = 16;
+        std::string unlimited;  // a network without the cap (a trusted proxy's)
         Clock::duration request = std::chrono::seconds(10);  // from its request line to its body's end
         Clock::duration idle = std::chrono::seconds(30);     // from the connection or last answer to the next request line
     };

@@ -347,6 +347,7 @@ bool HttpServer::start(std::string& error) {
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 2u, 4u);
     ConnectionGuard::Limits limits;
     limits.per_network = connections_per_network;
+    limits.unlimited = limits_.proxy.empty() ? std::string() : network_of(limits_.proxy);
     limits.request = std::chrono::seconds(request_seconds);
     limits.idle = std::chrono::seconds(idle_timeout_seconds);
     guard_ = std::make_unique<ConnectionGuard>(limits);

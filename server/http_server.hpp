@@ -52,6 +52,8 @@ using Handler = std::function<void(const HttpRequest&, const Reply&)>;
 
 struct HttpLimits {
     std::size_t max_body_bytes = 4096;
+    // A reverse proxy's address, whose connections carry many clients: no per-address cap.
+    std::string proxy;
 };
 
 class HttpServer {

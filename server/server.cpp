@@ -103,7 +103,7 @@ bool is_form(const HttpRequest& req) {
 }  // namespace
 
 RankingServer::RankingServer(const ServerOptions& options)
-    : options_(options), rate_limit_(options.entries_per_minute), http_(HttpLimits{max_body_bytes}) {}
+    : options_(options), rate_limit_(options.entries_per_minute), http_(HttpLimits{max_body_bytes, options.trust_proxy}) {}
 
 // Entries still waiting are committed and answered before the connections close.
 RankingServer::~RankingServer() {

@@ -43,8 +43,9 @@ QLabel* add_label(QWidget* window, QRect box, int pixels, bool bold, const QStri
 
 }  // namespace
 
-SendWindow::SendWindow(const std::vector<std::string>& replays, const std::string& name, Window::SendReplay send)
-    : send_(std::move(send)) {
+SendWindow::SendWindow(const std::vector<std::string>& replays, const std::string& name, Window::SendReplay send,
+                       QWidget* owner)
+    : QDialog(owner), send_(std::move(send)) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral(" "));

@@ -15,7 +15,9 @@ namespace kelvora {
 
 class SendWindow : public QDialog {
 public:
-    SendWindow(const std::vector<std::string>& replays, const std::string& name, Window::SendReplay send);
+    // `owner`: the game window, which the send window stays above (none before it is shown).
+    SendWindow(const std::vector<std::string>& replays, const std::string& name, Window::SendReplay send,
+               QWidget* owner);
     void centre_on_screen();
 
 private:
