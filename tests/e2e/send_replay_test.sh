@@ -14,39 +14,22 @@ e2e_setup "$app_dir"
 shots="${E2E_SHOTS:-$E2E_TMP/shots}"
 mkdir -p "$shots" "$E2E_APP/replays"
 cp "$fixture" "$E2E_APP/replays/20261209-120000-1004.kvr"
-SERVER_PID=""
-trap '[[ -n "$SERVER_PID" ]] && kill "$SERVER_PID" 2>/dev/null; e2e_cleanup' EXIT
-
-"$server" --port 0 --db "$E2E_TMP/ranking.db" 2>"$E2E_TMP/server.log" &
-SERVER_PID=$!
-for ((i = 0; i < 50; i++)); do
-    port="$(grep -o 'listening on http://127.0.0.1:[0-9]*' "$E2E_TMP/server.log" | grep -o '[0-9]*$')"
-    [[ -n "$port" ]] && break
-    sleep 0.1
-done
-[[ -n "$port" ]] || e2e_fail "the ranking server did not start: $(cat "$E2E_TMP/server.log")"
+e2e_start_server "$server"
 
 # run_game SERVER_URL: starts the game against that server and waits for the title.
 run_game() {
-    (cd "$E2E_APP" && exec env SDL_AUDIODRIVER=dummy KELVORA_RANKING_SERVER="$1" \
-        ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
-    E2E_APP_PID=$!
+    e2e_start_app KELVORA_RANKING_SERVER="$1"
     e2e_game_window
     sleep 7  # the opening and the title's fade-in
 }
-send_window() { xdotool search --onlyvisible --pid "$E2E_APP_PID" 2>/dev/null | grep -vx "$wid" | head -n1; }
 # open_and_send NAME SHOT: the sixth caption, the name typed over what is there, the send button.
 open_and_send() {
     e2e_screenshot "$shots/title.png" "$wid"
     mapfile -t centres < <(e2e_menu_centres "$shots/title.png" "$menu_height")
     ((${#centres[@]} == 6)) || e2e_fail "menu bar shows ${#centres[@]} captions, expected 6"
     xdotool mousemove --window "$wid" "${centres[5]}" $((menu_height / 2)) click 1
-    for ((i = 0; i < 50; i++)); do
-        sid="$(send_window)"
-        [[ -n "$sid" ]] && break
-        sleep 0.1
-    done
-    [[ -n "$sid" ]] || e2e_fail "the send window did not open"
+    e2e_other_window
+    sid="$other_wid"
     sleep 0.5
     eval "$(xdotool getwindowgeometry --shell "$sid")"
     [[ "$WIDTH,$HEIGHT" == "360,250" ]] || e2e_fail "send window ${WIDTH}x${HEIGHT}, expected 360x250"
