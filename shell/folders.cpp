@@ -1,12 +1,11 @@
 #include "shell/folders.hpp"
 
-#include <pwd.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "core/picture_store.hpp"
+#include "platform/user_folder.hpp"
 
 namespace kelvora {
 
@@ -29,21 +28,9 @@ bool holds_assets(const std::string& folder) {
     return fs::is_regular_file(folder + picture_files()[0].file_name, error);
 }
 
-bool absolute(const char* path) { return path != nullptr && path[0] == '/'; }
-
 }  // namespace
 
-std::string user_data_dir() {
-    const char* xdg_data_home = std::getenv("XDG_DATA_HOME");
-    if (absolute(xdg_data_home)) return normal_folder(std::string(xdg_data_home) + "/kelvora/");
-    const char* home = std::getenv("HOME");
-    if (!absolute(home)) {
-        const passwd* account = ::getpwuid(::getuid());
-        home = account != nullptr ? account->pw_dir : nullptr;
-    }
-    if (!absolute(home)) return "";
-    return normal_folder(std::string(home) + "/.local/share/kelvora/");
-}
+std::string user_data_dir() { return user_folder("XDG_DATA_HOME", ".local/share"); }
 
 ProgramFolders find_program_folders(const std::string& exe_dir) {
     const bool beside = holds_assets(exe_dir);

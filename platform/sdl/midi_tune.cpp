@@ -4,6 +4,7 @@
 
 #include <malloc.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +41,22 @@ constexpr int store_frames = 64 * 1024;      // frames per allocation of a recor
 constexpr double longest_tune_seconds = 240; // a longer tune ends there and starts over
 constexpr double longest_tail_seconds = 5;   // the last notes and the reverb die away within this
 constexpr int quiet_sample = 2;              // silence, give or take the dither
+constexpr double gain = 0.5;
+
+// Everything besides the tune that shapes its recording, down to the soundfont file's change
+// time: a recording made under any other description is made again.
+std::string describe_synthesis(int sample_rate, const std::string& soundfont_path, const struct stat& soundfont) {
+    return std::string("fluidsynth ") + fluid_version_str() + " rate " + std::to_string(sample_rate) + " gain " +
+           std::to_string(gain) + " timing sample block " + std::to_string(block_frames) + " longest " +
+           std::to_string(longest_tune_seconds) + " tail " + std::to_string(longest_tail_seconds) + " quiet " +
+           std::to_string(quiet_sample) + " soundfont " + soundfont_path + " " + std::to_string(soundfont.st_size) +
+           " " + std::to_string(soundfont.st_mtim.tv_sec) + "." + std::to_string(soundfont.st_mtim.tv_nsec);
+}
+
+// A recording never grows beyond the longest tune, its tail and a block of each.
+std::int64_t longest_recording_frames(int sample_rate) {
+    return std::int64_t((longest_tune_seconds + longest_tail_seconds) * sample_rate) + 2 * block_frames;
+}
 
 std::uint32_t read_be(const std::string& bytes, std::size_t at, int size) {
     std::uint32_t value = 0;
@@ -81,13 +98,24 @@ bool is_standard_midi_file(const std::string& bytes) {
 // A tune as the listener hears it, from its first note to the silence after its last one.
 struct MidiTune::Recording {
     std::string bytes;  // the file it was made from
+    std::uint64_t key = 0;
+    std::string name;
+    bool looked_up = false;  // the cache has been asked for it
     std::vector<std::unique_ptr<std::int16_t[]>> stores;
+    std::unique_ptr<MappedTune> mapped;  // from the cache, in place of the stores
     std::int64_t frames = 0;  // recorded so far
     std::int64_t end = -1;    // where the last event has played, once recorded that far
     bool finished = false;    // recorded until its last notes have died away
 
-    std::int16_t* frame(std::int64_t at) const {
+    const std::int16_t* frame(std::int64_t at) const {
+        if (mapped) return mapped->samples() + 2 * at;
         return stores[std::size_t(at / store_frames)].get() + 2 * (at % store_frames);
+    }
+    std::vector<std::span<const std::int16_t>> parts() const {
+        std::vector<std::span<const std::int16_t>> parts;
+        for (std::int64_t at = 0; at < frames; at += store_frames)
+            parts.emplace_back(frame(at), std::size_t(2 * std::min<std::int64_t>(store_frames, frames - at)));
+        return parts;
     }
     // Adds frames [from, from + count) to `out`, clipped to the recording and to 16 bits.
     void mix_into(std::int16_t* out, std::int64_t from, int count) const {
@@ -101,20 +129,32 @@ struct MidiTune::Recording {
     }
 };
 
-MidiTune::MidiTune(int sample_rate, const std::string& soundfont_path)
-    : soundfont_path_(soundfont_path), sample_rate_(sample_rate) {
+MidiTune::MidiTune(int sample_rate, const std::string& soundfont_path, const std::string& cache_folder)
+    : soundfont_path_(soundfont_path),
+      sample_rate_(sample_rate),
+      cache_(cache_folder, longest_recording_frames(sample_rate)) {
     silence_fluid_log();
     settings_ = new_fluid_settings();
     if (!settings_) return;
     fluid_settings_setnum(settings_, "synth.sample-rate", sample_rate);
-    fluid_settings_setnum(settings_, "synth.gain", 0.5);
+    fluid_settings_setnum(settings_, "synth.gain", gain);
     // The player moves on with the rendered samples, not with a clock of its own: its time is
     // exactly the time the listener hears, and recording ahead works the same way.
     fluid_settings_setstr(settings_, "player.timing-source", "sample");
-    // The first synthesiser is made here, off the window thread, and waits for the first tune.
-    synth_ = make_synth();
-    usable_ = synth_ != nullptr;
-    if (usable_) recorder_ = std::thread([this] { run_recorder(); });
+    // Changed: the soundfont was loaded here for every run; with a cache it is loaded only for a
+    // tune that is not in it, and a soundfont that cannot be loaded then leaves that tune silent.
+    struct stat soundfont {};
+    usable_ = !soundfont_path.empty() && ::stat(soundfont_path.c_str(), &soundfont) == 0 && S_ISREG(soundfont.st_mode);
+    if (!usable_) return;
+    synthesis_ = describe_synthesis(sample_rate, soundfont_path, soundfont);
+    if (!cache_.enabled()) {
+        // Without a cache every tune is synthesised: the synthesiser is made at once, off the
+        // window thread, and waits for the first tune.
+        synth_ = make_synth();
+        usable_ = synth_ != nullptr;
+        if (!usable_) return;
+    }
+    recorder_ = std::thread([this] { run_recorder(); });
 }
 
 fluid_synth_t* MidiTune::make_synth() const {
@@ -148,32 +188,43 @@ bool MidiTune::open(const std::string& path) {
         close();
         return false;
     }
-    return open_bytes(bytes);
+    return open_bytes(bytes, std::filesystem::path(path).stem().string());
 }
 
-bool MidiTune::open_bytes(const std::string& bytes) {
+bool MidiTune::open_bytes(const std::string& bytes, const std::string& name) {
     std::lock_guard lock(mutex_);
     close_locked();
     if (!usable_ || !is_standard_midi_file(bytes)) return false;
-    if (kept_ && kept_->bytes == bytes) {
-        open_ = kept_;
+    const std::uint64_t key = tune_key(bytes, synthesis_);
+    if (auto kept = kept_.find(key); kept != kept_.end()) {
+        open_ = kept->second;
         return true;
     }
-    if (recording_ && recording_->bytes == bytes) {
+    if (recording_ && recording_->key == key) {
         open_ = recording_;
         return true;
     }
-    // One tune is recorded at a time: an unfinished recording of another is given up, and the
-    // kept one makes room.
+    // One tune is recorded at a time: an unfinished recording of another is given up, and a
+    // recording kept in memory makes room.
     abandon_recording_locked();
-    kept_.reset();
+    std::erase_if(kept_, [](const auto& kept) { return !kept.second->mapped; });
     recording_ = std::make_shared<Recording>();
     recording_->bytes = bytes;
+    recording_->key = key;
+    recording_->name = name;
+    recording_->looked_up = !cache_.enabled();
     open_ = recording_;
-    // The player starts with the first block recorded, on a synthesiser the recorder makes if
-    // there is none.
+    // The recorder looks for the tune in the cache, then starts the player with the first block
+    // recorded, on a synthesiser it makes if there is none.
     changed_.notify_all();
     return true;
+}
+
+void MidiTune::keep_locked(const std::shared_ptr<Recording>& recording) {
+    // Recordings in the cache cost only pages the kernel may take back; of those in memory the
+    // last is kept.
+    std::erase_if(kept_, [&](const auto& kept) { return !kept.second->mapped && kept.second != recording; });
+    kept_[recording->key] = recording;
 }
 
 void MidiTune::play() {
@@ -248,9 +299,10 @@ void MidiTune::record_block_locked() {
     if (!start_player_locked()) return;
     Recording& recording = *recording_;
     if (recording.frames % store_frames == 0) recording.stores.push_back(std::make_unique<std::int16_t[]>(2 * store_frames));
-    std::int16_t* out = recording.frame(recording.frames);
+    std::int16_t* out = recording.stores.back().get() + 2 * (recording.frames % store_frames);
     fluid_synth_write_s16(synth_, block_frames, out, 0, 2, out, 1, 2);
     recording.frames += block_frames;
+    frames_synthesised_ += block_frames;
 
     if (recording.end < 0) {
         // The player has read its first events by now, so its length is known.
@@ -270,7 +322,8 @@ void MidiTune::record_block_locked() {
     if (!quiet && recording.frames - recording.end < std::int64_t(longest_tail_seconds * sample_rate_)) return;
 
     recording.finished = true;
-    kept_ = recording_;
+    keep_locked(recording_);
+    to_store_ = recording_;
     abandon_recording_locked();
     synth_done_ = true;
     changed_.notify_all();
@@ -279,7 +332,7 @@ void MidiTune::record_block_locked() {
 void MidiTune::record_until_locked(std::int64_t frames) {
     // The listener has caught up with the recorder: the synthesiser plays live, into the
     // recording.
-    while (synth_ && open_ && open_ == recording_ && open_->frames < frames) record_block_locked();
+    while (synth_ && open_ && open_ == recording_ && open_->looked_up && open_->frames < frames) record_block_locked();
 }
 
 void MidiTune::run_recorder() {
@@ -287,9 +340,13 @@ void MidiTune::run_recorder() {
     ::setpriority(PRIO_PROCESS, ::gettid(), 10);
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || recording_ || (synth_ && synth_done_); });
+        changed_.wait(lock, [this] { return stopping_ || recording_ || to_store_ || (synth_ && synth_done_); });
         if (stopping_) return;
-        if (recording_ && !synth_) {
+        if (recording_ && !recording_->looked_up) {
+            look_up_cache(lock);
+        } else if (to_store_) {
+            store_in_cache(lock);
+        } else if (recording_ && !synth_) {
             // Loading the soundfont takes a while: nobody waits for the lock meanwhile.
             lock.unlock();
             fluid_synth_t* synth = make_synth();
@@ -323,6 +380,40 @@ void MidiTune::run_recorder() {
     }
 }
 
+void MidiTune::look_up_cache(std::unique_lock<std::mutex>& lock) {
+    const std::shared_ptr<Recording> recording = recording_;
+    // Reading the file and checking its sum takes a moment: nobody waits for the lock meanwhile,
+    // and nothing is synthesised into the recording until it is known to be needed.
+    lock.unlock();
+    std::unique_ptr<MappedTune> found = cache_.load(recording->key, recording->name);
+    lock.lock();
+    recording->looked_up = true;
+    if (!found) return;
+    recording->frames = found->frames();
+    recording->end = found->end();
+    recording->mapped = std::move(found);
+    recording->finished = true;
+    keep_locked(recording);
+    if (recording_ == recording) recording_.reset();
+    changed_.notify_all();
+}
+
+void MidiTune::store_in_cache(std::unique_lock<std::mutex>& lock) {
+    // A finished recording no longer changes, so it is written without the lock.
+    const std::shared_ptr<Recording> recording = to_store_;
+    const auto parts = recording->parts();
+    lock.unlock();
+    std::unique_ptr<MappedTune> stored = cache_.store(recording->key, recording->name, parts, recording->end);
+    lock.lock();
+    if (to_store_ == recording) to_store_.reset();
+    changed_.notify_all();
+    // A cache that cannot be written leaves the recording in memory.
+    if (!stored) return;
+    recording->mapped = std::move(stored);
+    recording->stores.clear();
+    keep_locked(recording);
+}
+
 void MidiTune::render(std::int16_t* stereo, int frames) {
     std::fill(stereo, stereo + 2 * frames, std::int16_t{0});
     std::lock_guard lock(mutex_);
@@ -343,7 +434,12 @@ void MidiTune::render(std::int16_t* stereo, int frames) {
 
 void MidiTune::wait_until_recorded() const {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !open_ || open_->finished; });
+    changed_.wait(lock, [this] { return (!open_ || open_->finished) && !to_store_; });
+}
+
+std::int64_t MidiTune::frames_synthesised() const {
+    std::lock_guard lock(mutex_);
+    return frames_synthesised_;
 }
 
 }  // namespace kelvora

@@ -9,6 +9,7 @@
 
 #include "platform/file_read.hpp"
 #include "platform/sdl/midi_tune.hpp"
+#include "platform/sdl/tune_cache.hpp"
 
 namespace kelvora {
 namespace {
@@ -91,7 +92,7 @@ void SdlSound::start() {
     Uint16 format = 0;
     if (!Mix_QuerySpec(&frequency, &format, &channels) || format != AUDIO_S16SYS || channels < 1) return;
     channels_ = channels;
-    auto tune = std::make_unique<MidiTune>(frequency, find_soundfont());
+    auto tune = std::make_unique<MidiTune>(frequency, find_soundfont(), tune_cache_folder());
     if (!tune->ok()) return;
     tune_ = std::move(tune);
     Mix_HookMusic(render_music, this);

@@ -55,12 +55,18 @@ e2e_setup_app() {
     cp -r "$source_dir"/. "$E2E_APP"/
     # Rank files and replays of an earlier run would make this one differ from a first start.
     rm -rf "$E2E_APP"/*.dat "$E2E_APP"/replays
+    e2e_private_cache
 }
+
+# The game's tune cache goes with the rest of the run, never into the machine's ~/.cache.
+e2e_private_cache() { export XDG_CACHE_HOME="$E2E_TMP/cache"; }
 
 # Starts Xvfb on a display number it picks itself (-displayfd avoids races between test runs).
 e2e_start_xvfb() {
     local fd_file="$E2E_TMP/display"
     : >"$fd_file"
+    # The package tests make their own folder and come here first.
+    e2e_private_cache
     # -noreset: without it the server restarts whenever its last client leaves, and a program
     # started in that moment finds no display.
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -225,6 +227,95 @@ TEST_F(MidiTuneTest, UnreadableFilesOpenNothing) {
         tune->rewind();
         EXPECT_FALSE(tune->playing());
         EXPECT_LT(render_block(), quiet);
+    }
+}
+
+// A tune with a cache folder of its own, which the test may damage.
+class MidiTuneCacheTest : public MidiTuneTest {
+protected:
+    void SetUp() override {
+        MidiTuneTest::SetUp();
+        if (IsSkipped()) return;
+        folder = (std::filesystem::temp_directory_path() / "kelvora-tunes-XXXXXX").string();
+        ASSERT_TRUE(::mkdtemp(folder.data()));
+        new_run(folder);
+    }
+    void TearDown() override {
+        tune.reset();
+        if (!folder.empty()) std::filesystem::remove_all(folder);
+    }
+    void new_run(const std::string& cache) { tune = std::make_unique<MidiTune>(rate, find_soundfont(), cache); }
+
+    // Opens a tune, lets it be recorded or found, and plays its first half second.
+    std::vector<std::int16_t> play_recorded(const std::string& bytes, const std::string& name) {
+        EXPECT_TRUE(tune->open_bytes(bytes, name));
+        tune->wait_until_recorded();
+        tune->play();
+        return render_seconds(0.5);
+    }
+    std::vector<std::filesystem::path> cached_files() const {
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path());
+        return files;
+    }
+
+    std::string folder;
+};
+
+TEST_F(MidiTuneCacheTest, TunesAreSynthesisedOnceAcrossSwitchesAndRuns) {
+    const std::string title = two_note_tune();
+    const std::string game = midi_file({{72, 0, ticks_per_second / 2}}, ticks_per_second / 2);
+    const std::vector<std::int16_t> first = play_recorded(title, "kelvora1");
+    play_recorded(game, "kelvora2");
+    const std::int64_t synthesised = tune->frames_synthesised();
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(play_recorded(title, "kelvora1"), first);
+        play_recorded(game, "kelvora2");
+    }
+    EXPECT_EQ(tune->frames_synthesised(), synthesised) << "switching back synthesises nothing";
+    EXPECT_EQ(cached_files().size(), 2u);
+
+    // The next run plays the stored samples, ending where the tune ends, with no synthesiser.
+    new_run(folder);
+    const double start = clock;
+    EXPECT_EQ(play_recorded(title, "kelvora1"), first);
+    const double end = time_of_end() - start;
+    EXPECT_GE(end, 1.0 - block_seconds);
+    EXPECT_LE(end, 1.2);
+    EXPECT_EQ(tune->frames_synthesised(), 0);
+    // A changed tune file replaces the recording of the old one.
+    play_recorded(midi_file({{64, 0, ticks_per_second / 4}}, ticks_per_second / 4), "kelvora1");
+    EXPECT_EQ(cached_files().size(), 2u);
+
+    // A cache that cannot be written: the tunes still play, and the last one stays in memory.
+    new_run(cached_files().front().string() + "/cache");
+    EXPECT_EQ(play_recorded(title, "kelvora1"), first);
+    const std::int64_t in_memory = tune->frames_synthesised();
+    EXPECT_GT(in_memory, 0);
+    play_recorded(title, "kelvora1");
+    EXPECT_EQ(tune->frames_synthesised(), in_memory);
+}
+
+TEST_F(MidiTuneCacheTest, ADamagedRecordingIsMadeAgainAndReplaced) {
+    play_recorded(two_note_tune(), "kelvora1");
+    const std::filesystem::path file = cached_files().at(0);
+    const auto size = std::filesystem::file_size(file);
+    for (int damage = 0; damage < 3; ++damage) {
+        if (damage == 0) {
+            std::fstream bytes(file, std::ios::binary | std::ios::in | std::ios::out);
+            bytes.seekp(std::streamoff(size / 2));
+            bytes.write("\x55\x55\x55\x55", 4);
+        } else {
+            std::filesystem::resize_file(file, damage == 1 ? size - 4 : 20);
+        }
+        new_run(folder);
+        const std::vector<std::int16_t> made = play_recorded(two_note_tune(), "kelvora1");
+        EXPECT_GT(tune->frames_synthesised(), 0) << damage;
+        EXPECT_EQ(std::filesystem::file_size(file), size) << damage;
+
+        new_run(folder);
+        EXPECT_EQ(play_recorded(two_note_tune(), "kelvora1"), made) << damage;
+        EXPECT_EQ(tune->frames_synthesised(), 0) << damage;
     }
 }
 

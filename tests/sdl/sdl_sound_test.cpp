@@ -49,6 +49,8 @@ protected:
     void SetUp() override {
         dir = fs::temp_directory_path() / ("kelvora-sdl-" + std::to_string(::getpid()));
         fs::create_directories(dir);
+        // The tune cache goes with the test's files, never into the machine's ~/.cache.
+        ::setenv("XDG_CACHE_HOME", path("cache").c_str(), 1);
         write("long.wav", wave_file(1500));
         write("short.wav", wave_file(50));
         write("garbage.wav", "RIFF\x10\0\0\0WAVEjunkjunkjunk");
