@@ -4,12 +4,16 @@
 // pictures/ takes it by reference; tests build their own on the headless platform.
 
 #include <cstdint>
-#include <random>
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "core/game_state.hpp"
 #include "core/picture_store.hpp"
+#include "platform/fresh_seed.hpp"
 #include "platform/platform.hpp"
+#include "rules/random.hpp"
+#include "rules/replay.hpp"
 
 namespace kelvora {
 
@@ -32,23 +36,16 @@ struct Fonts {
     void release() { score_font = text_font = heading_font = name_font = Font{}; }
 };
 
-// The game's pseudo-random generator: Rnd, uniform in [0, 1).
-class Random {
-public:
-    void seed(std::uint32_t value) { engine_.seed(value); }
-    double rnd() { return std::uniform_real_distribution<double>(0.0, 1.0)(engine_); }
-
-private:
-    std::mt19937 engine_{1};
-};
-
 struct App {
     explicit App(Services services) : platform(services) {}
     GameState state;
     PictureStore pictures;
     Services platform;
     Fonts fonts;
-    Random random;
+    Random random;  // the rain of the game being played, seeded afresh for each game
+    // Where each game's seed comes from: the operating system, or a test's fixed seeds.
+    std::function<std::uint64_t()> next_seed = fresh_seed;
+    std::optional<Replay> recording;  // the official game being played, while it runs
     std::string app_dir;   // the folder of pictures, sounds and tunes, ending in a separator
     std::string data_dir;  // the folder of the rank files, ending in a separator
     // Where in app_dir the pictures and the help page of the player's language are: "" for

@@ -4,6 +4,7 @@
 #include "core/sound.hpp"
 #include "core/wait.hpp"
 #include "game/rain_tick.hpp"
+#include "game/replay_files.hpp"
 #include "pictures/fade.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
@@ -79,71 +80,17 @@ void start_from_screen(App& app, std::int16_t play_state) {
 
 }  // namespace
 
-void apply_official_field(GameState& state) {
-    state.field_width = 8;
-    state.field_height = 16;
-    state.cell_size = 25;
-    state.field_left = 150;
-    state.field_top = 70;
-    state.colour_count = 4;
-    state.erase_count = 2;
-    state.rain_period = 3;
-    state.chain_time = 30;
-}
-
-void apply_official_values(GameState& state) {
-    apply_official_field(state);
-    state.tick_interval = standard_tick_interval;
-    state.speed_level = 1;
-    state.level_ticks = 1000;
-    state.chain_count = 0;
-    state.chain_timer = 0;
-    state.total_score = 0;
-    state.max_chain = 0;
-    state.field_live = true;
-}
-
 void game_init(App& app) {
     GameState& state = app.state;
-    state.rain_counter = 0;
-    state.speed_ticks = 0;
-    state.speed_level = 1;
-    state.chain_count = 0;
-    state.chain_timer = 0;
-    state.tick_interval = standard_tick_interval;
-    state.chain_label_frames = 0;
-    if (state.screen_state == screen::option_play) {
-        const auto& settings = state.settings;
-        state.colour_count = settings[1];
-        // Kept: drop size 3 gives the official 8 columns, not 200 \ 30.
-        state.field_width = settings[2] == 3 ? 8 : std::int16_t(200 / (settings[2] * 10));
-        state.field_height = std::int16_t(2 * state.field_width);
-        state.cell_size = std::int16_t(200 / state.field_width);
-        state.tick_interval = std::int16_t(standard_tick_interval / settings[3]);
-        state.rain_period = std::int16_t(6 - settings[4]);
-        state.erase_count = settings[5];
-        state.chain_time = std::int16_t(settings[6] * 20 - 10);
-    } else if (state.screen_state == screen::official_play) {
-        // Changed: the title re-applied the official quantities only when it was next composed,
-        // so a click on the official entry just after leaving an option game played (and
-        // ranked) on the option game's field. Every official start applies them itself.
-        apply_official_field(state);
-    }
-    state.field_live = true;
     // A pending name entry still needs the finished game's score and chain.
-    if (!state.name_entry) {
-        state.total_score = 0;
-        state.max_chain = 0;
-    }
-    for (int c = 1; c <= state.field_width; ++c) {
-        for (int r = 1; r <= state.field_height; ++r) {
-            state.drop_grid[c][r] = 0;
-            state.burst_colour[c][r] = 0;
-            state.burst_frames[c][r] = 0;
-            state.chain_cells[c][r] = 0;
-        }
-        state.drop_grid[c][state.field_height + 1] = floor_cell;
-    }
+    prepare_game(state, state.screen_state != screen::option_play, state.name_entry);
+    state.chain_label_frames = 0;
+    const std::uint64_t seed = app.next_seed();
+    app.random.seed(seed);
+    if (state.screen_state == screen::official_play)
+        start_recording(app, seed);
+    else
+        app.recording.reset();
     draw_screen(app);
 }
 

@@ -2,23 +2,15 @@
 // Preparing a game: the official values, game_init, and the start sequence that every start of
 // a game runs (from the title, from the options screen, and the restart button).
 
+#include "rules/setup.hpp"
+
 namespace kelvora {
 
 struct App;
-struct GameState;
 
-// The official field: 8 x 16 cells of 25 pixels at (150, 70), four colours, groups of two, rain
-// every third tick, a 30-tick chain window.
-void apply_official_field(GameState& state);
-
-// The fixed quantities of official play (field 8 x 16 of 25-pixel cells, 200 ms, four colours,
-// ...), with the counters cleared and field_live set. Composing the title re-applies them, so an
-// official game never inherits the quantities of an earlier option game. The play timer's
-// interval is left to the caller.
-void apply_official_values(GameState& state);
-
-// Prepares a game for screen_state 2 (the official field) or 4 (from the settings), empties the
-// field, lays its floor and composes the screen. Leaves rain_running and the timer alone.
+// Prepares a game for screen_state 2 (the official field) or 4 (from the settings) with the
+// rules' prepare_game, seeds its rain afresh, starts recording an official game, and composes
+// the screen. Leaves rain_running and the timer alone.
 void game_init(App& app);
 
 // The whole start from the title's official-game entry: stops the music, plays "po2.wav",

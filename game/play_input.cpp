@@ -5,6 +5,7 @@
 #include "core/sound.hpp"
 #include "pictures/fade.hpp"
 #include "ranking/rank_file.hpp"
+#include "screens/ranking_screen.hpp"
 
 namespace kelvora {
 
@@ -47,7 +48,10 @@ void press_escape(App& app) {
     state.screen_state = screen::busy;
     fade_screen(app, 2);
     // Leaving play abandons the game: it never reaches the ranking checks.
-    if (left == screen::official_play || left == screen::option_play) state.rain_running = false;
+    if (left == screen::official_play || left == screen::option_play) {
+        state.rain_running = false;
+        app.recording.reset();
+    }
     if (left == screen::option_play) {
         copy_whole(app.pictures.buffer, app.pictures.option_image);
         fade_screen(app, 1);
@@ -128,11 +132,5 @@ void register_game(App& app) {
     play_wave(app, "over.wav");
 }
 
-void save_ranking(App& app, const char* file_name, const rank_table& table) {
-    std::string path = app.data_dir + file_name;
-    std::string error;
-    if (!save_rank_file(path, table, error))
-        fatal_error(app, "The rank file " + path + " cannot be written (" + error + ").");
-}
 
 }  // namespace kelvora

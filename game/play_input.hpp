@@ -39,7 +39,4 @@ std::string mode_text(const GameState& state);
 // in the order official, point, chain; then clears the score and closes the name entry.
 void register_game(App& app);
 
-// Saves a ranking to data_dir + file_name, or ends the program with a message naming the file.
-void save_ranking(App& app, const char* file_name, const rank_table& table);
-
 }  // namespace kelvora

@@ -77,15 +77,25 @@ bool DeferredSound::tune_playing() const {
     return d != nullptr && d->tune_playing();
 }
 
-std::optional<std::string> DeferredHttp::get(const std::string& url) {
+HttpClient* DeferredHttp::client() {
     if (!tried_) {
         tried_ = true;
         using Factory = HttpClient* (*)();
         auto factory = reinterpret_cast<Factory>(load_module_entry(module_path_, "kelvora_make_http_client"));
         if (factory) client_.reset(factory());
     }
-    if (!client_) return std::nullopt;
-    return client_->get(url);
+    return client_.get();
+}
+
+std::optional<std::string> DeferredHttp::get(const std::string& url) {
+    if (HttpClient* http = client()) return http->get(url);
+    return std::nullopt;
+}
+
+std::optional<HttpReply> DeferredHttp::post(const std::string& url, const std::string& body,
+                                            const std::string& content_type) {
+    if (HttpClient* http = client()) return http->post(url, body, content_type);
+    return std::nullopt;
 }
 
 }  // namespace kelvora

@@ -44,8 +44,11 @@ class DeferredHttp : public HttpClient {
 public:
     explicit DeferredHttp(std::string module_path) : module_path_(std::move(module_path)) {}
     std::optional<std::string> get(const std::string& url) override;
+    std::optional<HttpReply> post(const std::string& url, const std::string& body,
+                                  const std::string& content_type) override;
 
 private:
+    HttpClient* client();
     std::string module_path_;
     bool tried_ = false;
     std::unique_ptr<HttpClient> client_;

@@ -18,7 +18,7 @@ namespace kelvora {
 enum class MouseButton { left = 1, right = 2, middle = 4 };
 
 // The five commands of the menu bar, left to right.
-enum class MenuCommand { ending, form_back, varsion, open_help, homepage };
+enum class MenuCommand { ending, form_back, varsion, open_help, homepage, send_replays };
 
 // What the window and the play timer deliver to the game. Handlers run one at a time on the one
 // thread, and may run inside another handler's wait.
@@ -82,6 +82,17 @@ public:
     // (32 bits) and returns once it has been closed, by a click on its picture or by any other
     // route its frame offers. The game window takes no input meanwhile.
     virtual void show_version(const Bitmap& background) = 0;
+    // The send window, modal like the version window: the unsent replays (one line each, the
+    // first chosen), the player's name, a send button. A press calls `send` with the chosen
+    // line's index and the name as typed; the window shows the line it returns, and drops the
+    // replay from its list when `send` says it is done with it.
+    struct SendResult {
+        std::string message;
+        bool done = false;
+    };
+    using SendReplay = std::function<SendResult(std::size_t index, const std::string& name)>;
+    virtual void show_send_window(const std::vector<std::string>& replays, const std::string& name,
+                                  const SendReplay& send) = 0;
     // Ends the program at once with this exit status; it never returns, and no further handler
     // runs.
     [[noreturn]] virtual void end_program(int status) = 0;
@@ -136,10 +147,19 @@ public:
 };
 
 // One HTTP GET; the body's bytes, or nothing on any failure.
+struct HttpReply {
+    long status = 0;
+    std::string body;
+};
+
 class HttpClient {
 public:
     virtual ~HttpClient() = default;
     virtual std::optional<std::string> get(const std::string& url) = 0;
+    // Sends `body` with its type and returns the server's status and body; nothing when no
+    // answer came (no connection, a timeout, a reply over the size limit).
+    virtual std::optional<HttpReply> post(const std::string& url, const std::string& body,
+                                          const std::string& content_type) = 0;
 };
 
 // Opens a file or an address in the user's web browser, and returns at once. When it cannot be

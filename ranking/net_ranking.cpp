@@ -89,7 +89,8 @@ bool parse_net_ranking(std::string_view page_bytes, rank_table& table) {
     if (t == 0 || t > last_position) return false;
     page = cut(page, o, t - o);
 
-    // Read into a copy: a page that breaks off part-way must not leave a half-replaced ranking.
+    // Changed: rows were written into the ranking as they were read, so a page that broke off
+    // part-way left it half replaced; they are read into a copy, taken only when all ten are read.
     rank_table read = table;
     for (int p = 1; p <= 10; ++p) {
         const auto name = next_cell(page);

@@ -2,7 +2,6 @@
 
 #include "core/app.hpp"
 #include "core/sound.hpp"
-#include "game/game_setup.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
 
@@ -89,7 +88,7 @@ void options_pointer_move(App& app, double x, double y) {
     if (inside_start(x, y)) state.option_hover = start_target;
 }
 
-void options_click(App& app, MouseButton button, double x, double y) {
+bool options_click(App& app, MouseButton button, double x, double y) {
     GameState& state = app.state;
     const int change = button == MouseButton::left ? 1 : button == MouseButton::right ? -1 : 0;
 
@@ -103,11 +102,11 @@ void options_click(App& app, MouseButton button, double x, double y) {
 
     if (inside_start(x, y)) {
         state.option_hover = 0;
-        // Stops the music, plays "po2.wav", fades out and starts option play.
-        start_game_from_options(app);
+        return true;
     }
 
     draw_screen(app);
+    return false;
 }
 
 }  // namespace kelvora

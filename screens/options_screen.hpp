@@ -16,7 +16,8 @@ void compose_options(App& app);
 void options_pointer_move(App& app, double x, double y);
 
 // A press: left raises and right lowers the setting of the row under the pointer (with
-// wrap-around), the start label starts an option game; every press ends with a composition.
-void options_click(App& app, MouseButton button, double x, double y);
+// wrap-around) and composes; on the start label it answers true instead of composing: the
+// caller starts an option game.
+bool options_click(App& app, MouseButton button, double x, double y);
 
 }  // namespace kelvora

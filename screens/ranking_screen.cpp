@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/app.hpp"
-#include "game/play_input.hpp"
+#include "core/program_end.hpp"
 #include "platform/language.hpp"
 #include "ranking/net_ranking.hpp"
 #include "ranking/rank_drawing.hpp"
@@ -65,6 +65,17 @@ std::int16_t tab_at(double x, double y) {
     }
     return found;
 }
+
+}  // namespace
+
+void save_ranking(App& app, const char* file_name, const rank_table& table) {
+    std::string path = app.data_dir + file_name;
+    std::string error;
+    if (!save_rank_file(path, table, error))
+        fatal_error(app, "The rank file " + path + " cannot be written (" + error + ").");
+}
+
+namespace {
 
 // Once per run: the game waits for the reply (the HTTP client bounds it in time), and the table
 // and its file change only when the whole page was read.

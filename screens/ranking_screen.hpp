@@ -4,6 +4,10 @@
 namespace kelvora {
 
 struct App;
+struct rank_table;
+
+// Saves a ranking to data_dir + file_name, or ends the program with a message naming the file.
+void save_ranking(App& app, const char* file_name, const rank_table& table);
 
 // Composes the ranking screen: the tab under the pointer highlighted with its description, the
 // table of ranking_page, and presents it. The first composition that shows the net table in a

@@ -6,7 +6,6 @@
 
 #include "core/app.hpp"
 #include "core/sound.hpp"
-#include "game/play_input.hpp"
 #include "pictures/blend.hpp"
 #include "screens/compositor.hpp"
 
@@ -124,7 +123,7 @@ void draw_revealed_text(App& app) {
 
 }  // namespace
 
-void story_tick(App& app) {
+StoryTick story_tick(App& app) {
     GameState& state = app.state;
     PictureStore& pictures = app.pictures;
     PlayTimer& timer = app.platform.timer;
@@ -140,14 +139,10 @@ void story_tick(App& app) {
             draw_revealed_text(app);
             present_buffer(app);
             timer.set_enabled(true);
-            return;
+            return StoryTick::shown;
         }
-        if (state.story_step >= leaving_step) {
-            // The story has been told: back to the title as if Esc had been pressed.
-            press_escape(app);
-            timer.set_enabled(true);
-            return;
-        }
+        // The timer stays off: the caller leaves the story and starts it again.
+        if (state.story_step >= leaving_step) return StoryTick::told;
     }
 
     const bool second_tick = state.story_frames == ticks_per_step - 1;
@@ -164,6 +159,7 @@ void story_tick(App& app) {
 
     timer.set_interval(story_interval);
     timer.set_enabled(true);
+    return StoryTick::shown;
 }
 
 }  // namespace kelvora

@@ -7,8 +7,11 @@ namespace kelvora {
 
 struct App;
 
+enum class StoryTick { shown, told };
+
 // One tick of the play timer while screen_state is the story, in place of the play tick:
-// composes buffer, shows it, and sets the next tick 500 ms ahead.
-void story_tick(App& app);
+// composes buffer, shows it, and sets the next tick 500 ms ahead. After the last step it shows
+// nothing, leaves the timer off and answers `told`: the caller returns to the title.
+StoryTick story_tick(App& app);
 
 }  // namespace kelvora

@@ -5,7 +5,7 @@
 
 #include "core/app.hpp"
 #include "core/sound.hpp"
-#include "game/game_setup.hpp"
+#include "rules/setup.hpp"
 #include "pictures/fade.hpp"
 #include "screens/compositor.hpp"
 #include "screens/primitives.hpp"
@@ -75,12 +75,11 @@ void title_pointer_move(App& app, double x, double y) {
     app.state.title_choice = choice;
 }
 
-void title_click(App& app) {
+bool title_click(App& app) {
     GameState& state = app.state;
-    if (state.title_choice == screen::official_play) {
-        // The start of a game runs its own leave-taking (music, sound, fade) before the animation.
-        start_game_from_title(app);
-    } else if (state.title_choice != 0) {
+    // The start of a game runs its own leave-taking (music, sound, fade) before the animation.
+    if (state.title_choice == screen::official_play) return true;
+    if (state.title_choice != 0) {
         play_music(app, "");
         play_wave(app, "po2.wav");
         state.screen_state = screen::busy;
@@ -88,6 +87,7 @@ void title_click(App& app) {
         state.screen_state = state.title_choice;
     }
     draw_screen(app);
+    return false;
 }
 
 }  // namespace kelvora

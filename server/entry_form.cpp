@@ -59,6 +59,8 @@ std::optional<std::string_view> single_field(const FormFields& fields, std::stri
 
 bool is_markup_character(char c) { return c == '<' || c == '>' || c == '&' || c == '"' || c == '\''; }
 
+}  // namespace
+
 std::optional<std::string> check_name(std::string_view name, std::vector<std::string>& problems) {
     for (char c : name) {
         if (is_markup_character(c)) {
@@ -75,6 +77,8 @@ std::optional<std::string> check_name(std::string_view name, std::vector<std::st
     }
     return std::string(name);
 }
+
+namespace {
 
 std::optional<std::int32_t> check_score(std::string_view score, std::vector<std::string>& problems) {
     for (char c : score) {

@@ -23,6 +23,8 @@ struct Entry {
     std::string name;
     std::int32_t score = 0;
     std::string password;
+    std::optional<std::uint64_t> seed{};  // a verified replay's seed; none for a password entry
+    std::int32_t max_chain = 0;
     friend bool operator==(const Entry&, const Entry&) = default;
 };
 
@@ -36,5 +38,8 @@ struct EntryCheck {
     std::vector<std::string> problems;
 };
 EntryCheck check_entry(const FormFields& fields);
+
+// The name alone, by the same rules; nothing, with the reasons added to `problems`, when bad.
+std::optional<std::string> check_name(std::string_view name, std::vector<std::string>& problems);
 
 }  // namespace kelvora::server

@@ -12,9 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
+#include "platform/file_read.hpp"
+#include "rules/replay.hpp"
 #include "server/server.hpp"
 
 namespace {
@@ -29,16 +32,19 @@ constexpr const char* usage =
     "  --trust-proxy ADDRESS   take the client from X-Forwarded-For on connections from ADDRESS\n"
     "  --tls-cert FILE         serve HTTPS with this PEM certificate (chain)\n"
     "  --tls-key FILE          and this PEM private key\n"
+    "  --accept-passwords      also take results entered with the game's password (unverified)\n"
     "operator commands on the database, safe while a server runs on it:\n"
     "  kelvora-server [--db FILE] --list [N]      the newest N entries (default 20), each after its id\n"
     "  kelvora-server [--db FILE] --remove ID...  delete entries\n"
-    "  kelvora-server [--db FILE] --backup COPY   write a consistent copy of the database\n";
+    "  kelvora-server [--db FILE] --backup COPY   write a consistent copy of the database\n"
+    "  kelvora-server --verify FILE...            play replays again: each file's score, or why it is refused\n";
 
 // What the program was asked to do: serve, or one operator command.
 struct Command {
-    enum Kind { serve, list, remove, backup } kind = serve;
+    enum Kind { serve, list, remove, backup, verify } kind = serve;
     int count = 20;
     std::vector<std::int64_t> ids;
+    std::vector<std::string> files;
     std::string copy;
 };
 
@@ -70,6 +76,14 @@ int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& optio
             while (i + 1 < argc && parse_number(argv[i + 1], 1, INT32_MAX, id)) command.ids.push_back(id), ++i;
             good = !command.ids.empty();
             if (good) continue;
+        } else if (arg == "--verify" && command.kind == Command::serve) {
+            command.kind = Command::verify;
+            while (i + 1 < argc) command.files.push_back(argv[++i]);
+            good = !command.files.empty();
+            if (good) continue;
+        } else if (arg == "--accept-passwords") {
+            options.accept_passwords = true;
+            continue;
         } else if (arg == "--backup" && good && command.kind == Command::serve) {
             command.kind = Command::backup;
             command.copy = value;
@@ -101,6 +115,25 @@ int parse_arguments(int argc, char** argv, kelvora::server::ServerOptions& optio
         ++i;
     }
     return 0;
+}
+
+// Plays each replay again; 0 only when every one verifies.
+int verify_files(const std::vector<std::string>& files) {
+    int status = 0;
+    for (const std::string& file : files) {
+        std::string bytes, refusal;
+        std::optional<kelvora::ReplayResult> result;
+        // One byte past the limit is enough for the decoder to refuse a larger file.
+        if (kelvora::read_file_start(file, kelvora::replay_size_limit + 1, bytes, refusal))
+            result = kelvora::verify_replay(bytes, refusal);
+        if (result)
+            std::printf("%s: score %d, max chain %d, %d ticks\n", file.c_str(), result->score, result->max_chain,
+                        result->ticks);
+        else
+            std::printf("%s: refused: %s\n", file.c_str(), refusal.c_str());
+        if (!result) status = 1;
+    }
+    return status;
 }
 
 // The operator's commands, on their own connection to the file: SQLite's locking and the
@@ -155,6 +188,7 @@ int main(int argc, char** argv) {
     ServerOptions options;
     Command command;
     if (int status = parse_arguments(argc, argv, options, command)) return status;
+    if (command.kind == Command::verify) return verify_files(command.files);
     if (command.kind != Command::serve) return run_command(command, options.db);
     if (options.tls_cert.empty() != options.tls_key.empty()) {
         std::fprintf(stderr, "kelvora-server: --tls-cert and --tls-key go together\n%s", usage);

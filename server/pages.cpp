@@ -64,7 +64,7 @@ std::string list_page(const std::vector<StoredEntry>& best) {
     return utf8_to_cp932(page);
 }
 
-std::string top_page(const std::vector<StoredEntry>& best) {
+std::string top_page(const std::vector<StoredEntry>& best, bool accept_passwords) {
     std::string page = page_head(ranking_title);
     page += "<h1>";
     page += ranking_title;
@@ -72,16 +72,27 @@ std::string top_page(const std::vector<StoredEntry>& best) {
     if (best.empty()) {
         page += "<p>まだ登録はありません。</p>\n";
     } else {
-        page += "<table>\n<tr><th>順位</th><th>名前</th><th>日付</th><th>得点</th></tr>\n";
+        page += "<table>\n<tr><th>順位</th><th>名前</th><th>日付</th><th>得点</th><th>確認</th></tr>\n";
         for (std::size_t i = 0; i < best.size(); ++i) {
             page += "<tr><td class=\"n\">" + std::to_string(i + 1) + "位</td><td>" + html_escape(best[i].name) +
                     "</td><td>" + html_escape(best[i].date) + "</td><td class=\"n\">" + grouped(best[i].score) +
-                    "</td></tr>\n";
+                    "</td><td>" + (best[i].verified ? "リプレイで確認済み" : "未確認") + "</td></tr>\n";
         }
         page += "</table>\n";
     }
     page +=
-        "<h2>公式ゲームの結果を登録する</h2>\n"
+        "<h2>公式ゲームのリプレイを登録する</h2>\n"
+        "<p class=\"note\">公式ゲームを最後まで遊ぶと、ゲームはそのリプレイ（.kvr）をランキングの"
+        "ファイルと同じフォルダーの replays に残します。サーバーがリプレイを再生して確かめた"
+        "得点だけが登録されます。</p>\n"
+        "<form method=\"post\" action=\"/replay\" enctype=\"multipart/form-data\" accept-charset=\"UTF-8\">\n"
+        "<label>名前（半角1〜3文字） <input name=\"name\" maxlength=\"3\" size=\"4\" required "
+        "autocomplete=\"off\"></label>\n"
+        "<label>リプレイ <input type=\"file\" name=\"replay\" accept=\".kvr\" required></label>\n"
+        "<button type=\"submit\">登録する</button>\n</form>\n";
+    if (!accept_passwords) return page + "</body></html>\n";
+    page +=
+        "<h2>パスワードで結果を登録する（未確認）</h2>\n"
         "<p class=\"note\">パスワードは、公式ゲームでランクインして名前を入れたあと、"
         "ゲームの公式ランキングの「パスワード」の欄に表示されます。名前・得点・パスワードを"
         "そのとおりに入力してください。</p>\n"

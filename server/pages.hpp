@@ -18,8 +18,9 @@ inline constexpr int top_page_places = 100;
 // "-", "-", 0, like the game's own default net ranking.
 std::string list_page(const std::vector<StoredEntry>& best);
 
-// The best entries as a table and the form to enter an official result.
-std::string top_page(const std::vector<StoredEntry>& best);
+// The best entries as a table, each marked verified or not, the form to upload a replay, and,
+// when the server takes them, the form to enter a result with its password.
+std::string top_page(const std::vector<StoredEntry>& best, bool accept_passwords = false);
 
 // A short page: a heading, one paragraph per line, and a link back to the top page.
 std::string message_page(std::string_view heading, const std::vector<std::string>& lines);

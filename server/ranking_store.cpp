@@ -6,7 +6,8 @@ namespace kelvora::server {
 namespace {
 
 // (name, score) is unique: the password follows from the score, so this is the same as keeping
-// one row per name, score and password. The id orders equal scores by arrival.
+// one row per name, score and password. The id orders equal scores by arrival. A replay's seed
+// is unique too, so each verified game enters once; password entries have none.
 constexpr const char* schema = R"(
 CREATE TABLE IF NOT EXISTS entries (
     id INTEGER PRIMARY KEY,
@@ -18,6 +19,13 @@ CREATE TABLE IF NOT EXISTS entries (
 );
 CREATE INDEX IF NOT EXISTS entries_by_rank ON entries (score DESC, id);
 )";
+
+// Databases made before replays were verified gain the columns; their entries stay, unverified.
+constexpr const char* replay_columns = R"(
+ALTER TABLE entries ADD COLUMN seed INTEGER;
+ALTER TABLE entries ADD COLUMN max_chain INTEGER NOT NULL DEFAULT 0;
+)";
+constexpr const char* replay_index = "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_seed ON entries (seed)";
 
 std::string column_text(sqlite3_stmt* statement, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
@@ -56,13 +64,19 @@ std::unique_ptr<RankingStore> RankingStore::open(const std::string& path, std::s
         error = "the file cannot be written";
         return nullptr;
     }
-    if (!store->exec("PRAGMA synchronous=FULL", error) || !store->exec(schema, error) ||
-        !store->exec("BEGIN IMMEDIATE; COMMIT", error) ||
-        !store->prepare("INSERT INTO entries (name, score, password, date) VALUES (?1, ?2, ?3, ?4) "
-                        "ON CONFLICT (name, score) DO NOTHING",
+    if (!store->exec("PRAGMA synchronous=FULL", error) || !store->exec(schema, error)) return nullptr;
+    sqlite3_stmt* probe = nullptr;
+    std::string missing;
+    if (!store->prepare("SELECT seed, max_chain FROM entries LIMIT 0", probe, missing) &&
+        !store->exec(replay_columns, error))
+        return nullptr;
+    sqlite3_finalize(probe);
+    if (!store->exec(replay_index, error) || !store->exec("BEGIN IMMEDIATE; COMMIT", error) ||
+        !store->prepare("INSERT OR IGNORE INTO entries (name, score, password, date, seed, max_chain) "
+                        "VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
                         store->insert_, error) ||
-        !store->prepare("SELECT name, score, date FROM entries ORDER BY score DESC, id LIMIT ?1", store->top_,
-                        error))
+        !store->prepare("SELECT name, score, date, seed IS NOT NULL FROM entries ORDER BY score DESC, id LIMIT ?1",
+                        store->top_, error))
         return nullptr;
     return store;
 }
@@ -160,6 +174,11 @@ bool RankingStore::add(const std::vector<Entry>& entries, const std::string& dat
         sqlite3_bind_int(insert_, 2, e.score);
         sqlite3_bind_text(insert_, 3, e.password.data(), int(e.password.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert_, 4, date.data(), int(date.size()), SQLITE_TRANSIENT);
+        if (e.seed)
+            sqlite3_bind_int64(insert_, 5, sqlite3_int64(*e.seed));  // all 64 bits, as SQLite's signed integer
+        else
+            sqlite3_bind_null(insert_, 5);
+        sqlite3_bind_int(insert_, 6, e.max_chain);
         if (sqlite3_step(insert_) != SQLITE_DONE) {
             error = last_error();
             sqlite3_reset(insert_);
@@ -187,13 +206,29 @@ bool RankingStore::top(int count, std::vector<StoredEntry>& out, std::string& er
     sqlite3_bind_int(top_, 1, count);
     int rc;
     while ((rc = sqlite3_step(top_)) == SQLITE_ROW)
-        out.push_back({column_text(top_, 0), sqlite3_column_int(top_, 1), column_text(top_, 2)});
+        out.push_back({column_text(top_, 0), sqlite3_column_int(top_, 1), column_text(top_, 2),
+                       sqlite3_column_int(top_, 3) != 0});
     sqlite3_reset(top_);
     if (rc != SQLITE_DONE) {
         error = last_error();
         return false;
     }
     return true;
+}
+
+bool RankingStore::place(const std::string& name, std::int32_t score, std::int64_t& place, std::string& error) {
+    sqlite3_stmt* statement = nullptr;
+    if (!prepare("SELECT COUNT(*) + 1 FROM entries WHERE score > ?2 OR (score = ?2 AND id < "
+                 "(SELECT id FROM entries WHERE name = ?1 AND score = ?2))",
+                 statement, error))
+        return false;
+    sqlite3_bind_text(statement, 1, name.data(), int(name.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(statement, 2, score);
+    const bool found = sqlite3_step(statement) == SQLITE_ROW;
+    if (found) place = sqlite3_column_int64(statement, 0);
+    else error = last_error();
+    sqlite3_finalize(statement);
+    return found;
 }
 
 bool RankingStore::exec(const char* sql, std::string& error) {

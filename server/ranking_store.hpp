@@ -16,6 +16,7 @@ struct StoredEntry {
     std::string name;
     std::int32_t score = 0;
     std::string date;  // "YYYY/MM/DD"
+    bool verified = false;  // entered as a replay that the server played again
     friend bool operator==(const StoredEntry&, const StoredEntry&) = default;
 };
 
@@ -42,6 +43,8 @@ public:
 
     // The best `count` entries: higher scores first, and of equal scores the earlier entry.
     bool top(int count, std::vector<StoredEntry>& out, std::string& error);
+    // The place of the stored entry with this name and score in the whole ranking.
+    bool place(const std::string& name, std::int32_t score, std::int64_t& place, std::string& error);
 
     // Whether the open file is no longer the one at the path (moved, replaced or deleted).
     bool moved();

@@ -9,7 +9,9 @@
 #include <ctime>
 #include <span>
 
+#include "rules/replay.hpp"
 #include "server/entry_form.hpp"
+#include "server/multipart.hpp"
 #include "server/pages.hpp"
 
 namespace kelvora::server {
@@ -18,7 +20,13 @@ namespace {
 constexpr const char* html_utf8 = "text/html; charset=UTF-8";
 constexpr const char* html_cp932 = "text/html; charset=Shift_JIS";
 constexpr const char* game_list_name = "kelv";
-constexpr std::size_t max_body_bytes = 4096;
+// A replay of at most 16 KiB, with room for a browser's form around it; the password form is
+// held to its own 4 KiB.
+constexpr std::size_t max_body_bytes = replay_size_limit + 4096;
+constexpr std::size_t max_form_bytes = 4096;
+// Playing a replay again costs about a millisecond, 70 at the longest game a replay may claim.
+constexpr int max_simultaneous_verifications = 2;
+constexpr const char* text_plain = "text/plain; charset=UTF-8";
 // The game reads the list once per run, so a few seconds of staleness cost nothing.
 constexpr const char* list_cache_control = "public, max-age=10";
 
@@ -77,6 +85,13 @@ HttpResponse cached(const HttpRequest& req, const CachedPage& page, const char* 
     return res;
 }
 
+HttpResponse text(int status, const std::string& line) {
+    HttpResponse res;
+    res.status = status;
+    res.set_content(line + "\n", text_plain);
+    return res;
+}
+
 bool is_form(const HttpRequest& req) {
     std::string type = req.header("Content-Type").value_or("");
     for (char& c : type) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -103,7 +118,7 @@ std::unique_ptr<RankingServer> RankingServer::create(const ServerOptions& option
     std::vector<StoredEntry> best;
     if (!server->store_->top(top_page_places, best, error)) return nullptr;
     server->list_page_ = CachedPage::make(list_page(best));
-    server->top_page_ = CachedPage::make(top_page(best));
+    server->top_page_ = CachedPage::make(top_page(best, options.accept_passwords));
     server->best_ = std::move(best);
     server->entries_ = std::make_unique<EntryQueue>(
         *server->store_, top_page_places, [s = server.get()](const std::vector<StoredEntry>& b) { s->pages_changed(b); });
@@ -119,7 +134,7 @@ void RankingServer::pages_changed(const std::vector<StoredEntry>& best) {
         return std::span(v.data(), std::min<std::size_t>(v.size(), list_places));
     };
     const bool top_ten_changed = !std::ranges::equal(top_ten(best), top_ten(best_));
-    auto new_top = CachedPage::make(top_page(best));
+    auto new_top = CachedPage::make(top_page(best, options_.accept_passwords));
     auto new_list = top_ten_changed ? CachedPage::make(list_page(best)) : nullptr;
     std::lock_guard lock(pages_mutex_);
     top_page_ = std::move(new_top);
@@ -160,7 +175,7 @@ void RankingServer::routes() {
         else if (res.status == 411)
             res = page(411, "送られたデータの長さがわかりません", {"Content-Length のある登録だけを受け付けます。"});
         else if (res.status == 413)
-            res = page(413, "送られたデータが大きすぎます", {"登録のフォームは4キロバイトまでです。"});
+            res = page(413, "送られたデータが大きすぎます", {"リプレイは16キロバイトまで、登録のフォームは4キロバイトまでです。"});
         else
             res = page(res.status, "リクエストを処理できませんでした", {});
     });
@@ -177,7 +192,19 @@ void RankingServer::routes() {
         reply(cached(req, *cached_top_page(), html_utf8, "no-cache"));
     });
 
+    http_.route("POST", "/replay", [this](const HttpRequest& req, const Reply& reply) { replay_route(req, reply); });
+
     http_.route("POST", "/entry", [this](const HttpRequest& req, const Reply& reply) {
+        // Changed: the password is a public formula of the score, so such entries prove nothing.
+        if (!options_.accept_passwords) {
+            reply(page(403, "パスワードでの登録は受け付けていません",
+                       {"このサーバーは、ゲームが記録したリプレイを再生して確かめた結果だけを受け付けます。"}));
+            return;
+        }
+        if (req.body.size() > max_form_bytes) {
+            reply(page(413, "送られたデータが大きすぎます", {"登録のフォームは4キロバイトまでです。"}));
+            return;
+        }
         int retry_after = 0;
         if (!rate_limit_.allow(client_network(req, options_.trust_proxy), RateLimit::Clock::now(), retry_after)) {
             HttpResponse res = page(429, "登録が多すぎます",
@@ -216,6 +243,75 @@ void RankingServer::routes() {
             res.set_header("Location", "/");
             reply(std::move(res));
         });
+    });
+}
+
+// A replay from the game (application/octet-stream, the name in the query) is answered in one
+// line of text; one from the top page's upload form (multipart) with a page.
+void RankingServer::replay_route(const HttpRequest& req, const Reply& reply) {
+    const auto boundary = multipart_boundary(req.header("Content-Type").value_or(""));
+    const bool browser = boundary.has_value();
+    auto answer = [reply, browser](int status, const std::string& line) {
+        if (!browser) return reply(text(status, line));
+        reply(page(status, status == 200 ? "登録しました" : "登録できませんでした", {line}));
+    };
+    std::optional<std::string> name = req.query_value("name");
+    std::string bytes = req.body;
+    if (browser) {
+        const auto parts = decode_multipart(req.body, *boundary);
+        name.reset();
+        bytes.clear();
+        for (const auto& [key, value] : parts.value_or(FormFields{})) {
+            if (key == "name") name = value;
+            if (key == "replay") bytes = value;
+        }
+    }
+    int retry_after = 0;
+    if (!rate_limit_.allow(client_network(req, options_.trust_proxy), RateLimit::Clock::now(), retry_after)) {
+        HttpResponse res = browser ? page(429, "登録が多すぎます", {"しばらくしてからもう一度お試しください。"})
+                                   : text(429, "refused: too many entries; try again later");
+        res.set_header("Retry-After", std::to_string(retry_after));
+        reply(std::move(res));
+        return;
+    }
+    std::vector<std::string> problems;
+    const auto checked = name ? check_name(*name, problems) : std::nullopt;
+    if (!checked || checked->empty())
+        return answer(400, "refused: the name must be one to three characters the game's name entry can type");
+    if (bytes.size() > replay_size_limit) return answer(413, "refused: a replay is at most 16 KiB");
+
+    if (verifying_.fetch_add(1) >= max_simultaneous_verifications) {
+        verifying_.fetch_sub(1);
+        HttpResponse res = browser ? page(503, "混み合っています", {"しばらくしてからもう一度お試しください。"})
+                                   : text(503, "refused: the server is busy; try again in a moment");
+        res.set_header("Retry-After", "1");
+        reply(std::move(res));
+        return;
+    }
+    std::string refusal;
+    const auto result = verify_replay(bytes, refusal);
+    const auto replay = result ? decode_replay(bytes, refusal) : std::nullopt;
+    verifying_.fetch_sub(1);
+    if (!result || !replay) return answer(422, "refused: " + refusal);
+
+    Entry entry{*checked, result->score, "", replay->seed, result->max_chain};
+    entries_->submit(entry, [this, entry, answer](EntryOutcome outcome) {
+        switch (outcome) {
+        case EntryOutcome::stored: {
+            // On the entry writer's thread, the one that uses the store.
+            std::int64_t place = 0;
+            std::string error;
+            store_->place(entry.name, entry.score, place, error);
+            return answer(200, "accepted: place " + std::to_string(place) + ", score " +
+                                   std::to_string(entry.score) + ", max chain " + std::to_string(entry.max_chain));
+        }
+        case EntryOutcome::duplicate:
+            return answer(409, "refused: this game, or this name with this score, is already in the ranking");
+        case EntryOutcome::unavailable:
+            return answer(503, "refused: the server's database was replaced; try again");
+        case EntryOutcome::failed:
+            return answer(500, "refused: the server could not store the result; try again later");
+        }
     });
 }
 

@@ -2,6 +2,7 @@
 // The ranking server: the game's list page, the top page and the entry form over HTTP.
 
 #include <ctime>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -21,6 +22,9 @@ struct ServerOptions {
     int entries_per_minute = 20;  // per IPv4 address or IPv6 /64; 0: no limit
     // A reverse proxy's address: only its connections name the client in X-Forwarded-For.
     std::string trust_proxy;
+    // Results entered with the game's six-letter password, which anyone can compute, are
+    // refused unless the operator asks for them; replays are verified instead.
+    bool accept_passwords = false;
     // PEM files: when both are given the server speaks HTTPS only.
     std::string tls_cert, tls_key;
 };
@@ -51,6 +55,7 @@ public:
 private:
     explicit RankingServer(const ServerOptions& options);
     void routes();
+    void replay_route(const HttpRequest& req, const Reply& reply);
     void pages_changed(const std::vector<StoredEntry>& best);
     std::shared_ptr<const CachedPage> cached_list_page() const;
     std::shared_ptr<const CachedPage> cached_top_page() const;
@@ -62,6 +67,8 @@ private:
     mutable std::mutex pages_mutex_;
     std::vector<StoredEntry> best_;  // the top page's entries, as the pages show them
     std::shared_ptr<const CachedPage> list_page_, top_page_;
+    // Replays being played again at this moment; more than a few at once are turned away.
+    std::atomic<int> verifying_{0};
     HttpServer http_;
     std::unique_ptr<EntryQueue> entries_;
 };

@@ -11,6 +11,7 @@
 #include "screens/ranking_screen.hpp"
 #include "screens/title_screen.hpp"
 #include "shell/menu_commands.hpp"
+#include "shell/send_window.hpp"
 #include "shell/version_window.hpp"
 
 namespace kelvora {
@@ -59,10 +60,17 @@ void GameInput::pointer_press(MouseButton button, double x, double y) {
     // Each branch ends with the composition that every click ends with.
     switch (state.screen_state) {
     case screen::title:
-        title_click(app_);
+        if (title_click(app_)) {
+            start_game_from_title(app_);
+            draw_screen(app_);
+        }
         break;
     case screen::options:
-        options_click(app_, button, x, y);
+        // The start stops the music, plays "po2.wav", fades out and starts option play.
+        if (options_click(app_, button, x, y)) {
+            start_game_from_options(app_);
+            draw_screen(app_);
+        }
         break;
     case screen::rankings:
         rankings_click(app_, x, y);
@@ -107,6 +115,9 @@ void GameInput::menu_command(MenuCommand command) {
         break;
     case MenuCommand::homepage:
         open_home_page(app_);
+        break;
+    case MenuCommand::send_replays:
+        open_send_window(app_);
         break;
     }
 }

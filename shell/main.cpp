@@ -1,6 +1,5 @@
 // The program's entry: picks the real backends, starts the game and runs the window's events.
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,12 +22,6 @@
 #include "shell/startup.hpp"
 
 namespace {
-
-// The rain is seeded from the time of day, as a fresh game should differ from the last one.
-std::uint32_t clock_seed() {
-    auto now = std::chrono::system_clock::now().time_since_epoch();
-    return std::uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
-}
 
 // The player's language from the environment, with its catalogue; a catalogue that cannot be read
 // leaves the game in Japanese, all of a piece, rather than half translated.
@@ -79,6 +72,6 @@ int main(int argc, char** argv) {
     // The sound libraries, the device and the soundfont are loaded once the first events run,
     // which is after start-up has shown the window, so they never delay it.
     QTimer::singleShot(0, [&sound] { sound.start_in_background(); });
-    kelvora::start_up(app, clock_seed());
+    kelvora::start_up(app);
     return QApplication::exec();
 }

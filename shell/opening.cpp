@@ -76,7 +76,8 @@ void play_opening(App& app) {
 
     fade_screen(app, 2);
     const Surface& open_image = pictures.open_image;
-    bit_blt(buffer, 0, 0, open_image.width(), open_image.width(), open_image, 0, 0, Rop::srccopy);
+    // Changed: the picture's width was passed as its height too (it is square, so it never showed).
+    bit_blt(buffer, 0, 0, open_image.width(), open_image.height(), open_image, 0, 0, Rop::srccopy);
     fade_screen(app, 1);
 }
 

@@ -72,7 +72,7 @@ void set_start_values(GameState& s) {
     s.escape_ready = false;
 }
 
-void start_up(App& app, std::uint32_t random_seed) {
+void start_up(App& app) {
     GameState& state = app.state;
     // Nothing that runs during start-up's waits may act before the title is shown.
     state.screen_state = screen::busy;
@@ -84,10 +84,7 @@ void start_up(App& app, std::uint32_t random_seed) {
     app.fonts.heading_font = Font{25, 128};
     app.fonts.name_font = Font{45, 128};
 
-    // 2. The rain's random generator.
-    app.random.seed(random_seed);
-
-    // 3. The program's folders, each ending in one separator; the rank files' folder is made on
+    // 2. The program's folders, each ending in one separator; the rank files' folder is made on
     // the first run.
     app.app_dir = with_one_separator(app.app_dir);
     if (app.data_dir.empty()) {
@@ -100,14 +97,14 @@ void start_up(App& app, std::uint32_t random_seed) {
         return;
     }
 
-    // 4. The default tables.
+    // 3. The default tables.
     state.official_ranking = make_rank_table(1000, 1000);
     state.point_ranking = make_rank_table(1000, 1000);
     state.chain_ranking = make_rank_table(5, 1);
     state.net_ranking = make_rank_table(0, 0);
     const GameState defaults = state;
 
-    // 5. Missing rank files are made from the defaults; existing ones are left alone.
+    // 4. Missing rank files are made from the defaults; existing ones are left alone.
     for (const auto& ranking : ranking_files) {
         std::string path = app.data_dir + ranking.file_name;
         if (file_exists(path)) continue;
@@ -118,7 +115,7 @@ void start_up(App& app, std::uint32_t random_seed) {
         }
     }
 
-    // 6. The rankings in memory become those of the files. A damaged file keeps what it holds
+    // 5. The rankings in memory become those of the files. A damaged file keeps what it holds
     // whole, takes the defaults for the rest, and is rewritten when its ranking next changes.
     for (const auto& ranking : ranking_files) {
         std::string path = app.data_dir + ranking.file_name;
@@ -129,31 +126,31 @@ void start_up(App& app, std::uint32_t random_seed) {
         }
     }
 
-    // 7. The picture store; the window's client area is 500 x 500 by the window's own making.
+    // 6. The picture store; the window's client area is 500 x 500 by the window's own making.
     std::string picture_error = load_pictures(app.pictures, app.app_dir, app.language_dir);
     if (!picture_error.empty()) {
         fatal_error(app, "A picture of the game cannot be loaded: " + picture_error + ".");
         return;
     }
 
-    // 8. work_image takes back_image's 501 x 501 and fills the window from (0, 0).
+    // 7. work_image takes back_image's 501 x 501 and fills the window from (0, 0).
     app.platform.window.set_picture(&app.pictures.work_image.bitmap);
 
-    // 9. The start values, then the play timer's interval.
+    // 8. The start values, then the play timer's interval.
     set_start_values(state);
     app.platform.timer.set_interval(state.tick_interval);
     app.platform.timer.set_enabled(true);
 
-    // 10. The help texts of the options screen.
+    // 9. The help texts of the options screen.
     state.option_help = make_option_help();
 
-    // 11. The window.
+    // 10. The window.
     app.platform.window.show();
 
-    // 12. The opening, which ends with the title picture faded in.
+    // 11. The opening, which ends with the title picture faded in.
     play_opening(app);
 
-    // 13. The title screen with its music.
+    // 12. The title screen with its music.
     state.screen_state = screen::title;
     state.escape_ready = true;
     play_music(app, title_music);

@@ -98,11 +98,11 @@ TEST(GroupSearch, AgreesWithAFullScanOnRandomFields) {
         int colours = 2 + trial % 3;
         for (int c = 1; c <= a.field_width; ++c) {
             for (int r = 1; r <= a.field_height; ++r)
-                a.drop_grid[c][r] = std::int16_t(random.rnd() < 0.2 ? 0 : int(random.rnd() * colours) + 1);
+                a.drop_grid[c][r] = std::int16_t(random.one_to(5) == 1 ? 0 : random.one_to(std::int16_t(colours)));
             a.drop_grid[c][a.field_height + 1] = floor_cell;
         }
         GameState b = a;
-        Cell p{int(random.rnd() * a.field_width) + 1, int(random.rnd() * a.field_height) + 1};
+        Cell p{random.one_to(a.field_width), random.one_to(a.field_height)};
         ASSERT_EQ(group_search(a, p), scanning_search(b, p)) << trial;
         for (int c = 1; c <= a.field_width; ++c)
             for (int r = 1; r <= a.field_height; ++r) ASSERT_EQ(a.search_front[c][r], b.search_front[c][r]);

@@ -28,6 +28,27 @@ struct Dispatch : ::testing::Test {
     std::unique_ptr<GameInput> input;
 };
 
+// The screens only say what was clicked; the dispatch starts the game, official from the title
+// (recording it) and option play from the options' start label (not recorded).
+TEST_F(Dispatch, ClicksOnTheTitleAndTheOptionsStartGames) {
+    t->state.screen_state = screen::title;
+    t->state.title_choice = screen::official_play;
+    input->pointer_press(MouseButton::left, 250, 250);
+    EXPECT_EQ(t->state.screen_state, screen::official_play);
+    EXPECT_TRUE(t->state.rain_running);
+    EXPECT_TRUE(t->app.recording.has_value());
+
+    t->state.screen_state = screen::options;
+    t->state.option_hover = 7;
+    const int refreshes = t->platform.refresh_count();
+    input->pointer_press(MouseButton::left, 250, 445);
+    EXPECT_EQ(t->state.screen_state, screen::option_play);
+    EXPECT_EQ(t->state.option_hover, 0);
+    EXPECT_TRUE(t->state.rain_running);
+    EXPECT_FALSE(t->app.recording.has_value());
+    EXPECT_GT(t->platform.refresh_count(), refreshes);
+}
+
 TEST_F(Dispatch, EveryPointerEventNotesTheCell) {
     t->state.screen_state = screen::rankings;
     input->pointer_move(162.5, 82.5);  // halves to even: (162, 82)

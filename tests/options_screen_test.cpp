@@ -140,15 +140,5 @@ TEST_F(OptionsScreen, HelpTextFollowsThePointer) {
     EXPECT_EQ(texts()[0].surface, &app.pictures.buffer);
 }
 
-TEST_F(OptionsScreen, TheStartLabelStartsAnOptionGame) {
-    state.option_hover = 7;
-    const int refreshes = test->platform.refresh_count();
-    options_click(app, MouseButton::left, 250, 445);
-    EXPECT_EQ(state.screen_state, screen::option_play);
-    EXPECT_EQ(state.option_hover, 0);
-    EXPECT_TRUE(state.rain_running);
-    EXPECT_GT(test->platform.refresh_count(), refreshes);
-}
-
 }  // namespace
 }  // namespace kelvora

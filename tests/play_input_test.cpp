@@ -1,4 +1,5 @@
 #include "game/play_input.hpp"
+#include "screens/ranking_screen.hpp"
 
 #include <gtest/gtest.h>
 

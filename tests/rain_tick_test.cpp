@@ -142,7 +142,7 @@ TEST(GameOver, OnlyTheChosenFullColumnEndsTheGame) {
     GameState& s = t->state;
     s.drop_grid[1][1] = 2;  // column 1 full to the top; the others empty
     Random probe = t->app.random;
-    int first_column = int(probe.rnd() * s.field_width + 1);
+    int first_column = probe.one_to(s.field_width);
     ASSERT_NE(first_column, 1) << "pick another seed";
     rain_step(t->app);
     EXPECT_TRUE(s.rain_running);

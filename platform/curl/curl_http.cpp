@@ -34,7 +34,8 @@ CurlHttp::CurlHttp(HttpLimits limits) : limits_(limits) {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-std::optional<std::string> CurlHttp::get(const std::string& url) {
+std::optional<HttpReply> CurlHttp::transfer(const std::string& url, const std::string* post_body,
+                                             const std::string& content_type) {
     std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy) return std::nullopt;
     CURL* e = easy.get();
@@ -44,7 +45,8 @@ std::optional<std::string> CurlHttp::get(const std::string& url) {
     bool set = curl_easy_setopt(e, CURLOPT_URL, url.c_str()) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") == CURLE_OK &&
-               curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK &&
+               // A sent result is never sent on to another address.
+               curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, post_body ? 0L : 1L) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_MAXREDIRS, limits_.max_redirects) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, limits_.connect_timeout_ms) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, limits_.total_timeout_ms) == CURLE_OK &&
@@ -54,11 +56,32 @@ std::optional<std::string> CurlHttp::get(const std::string& url) {
                curl_easy_setopt(e, CURLOPT_USERAGENT, "Kelvora") == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, append_body) == CURLE_OK &&
                curl_easy_setopt(e, CURLOPT_WRITEDATA, &body) == CURLE_OK;
-    // The cookie engine stays off (no CURLOPT_COOKIEFILE) and every GET has a fresh handle, so
-    // a cookie set by the server, even on a redirect, is never sent back.
+    // The cookie engine stays off (no CURLOPT_COOKIEFILE) and every request has a fresh handle,
+    // so a cookie set by the server, even on a redirect, is never sent back.
+    std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(nullptr, curl_slist_free_all);
+    if (set && post_body) {
+        headers.reset(curl_slist_append(nullptr, ("Content-Type: " + content_type).c_str()));
+        set = headers && curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get()) == CURLE_OK &&
+              curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(post_body->size())) == CURLE_OK &&
+              curl_easy_setopt(e, CURLOPT_POSTFIELDS, post_body->data()) == CURLE_OK;
+    }
     if (!set) return std::nullopt;
     if (curl_easy_perform(e) != CURLE_OK) return std::nullopt;
-    return std::move(body.bytes);
+    HttpReply reply;
+    curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &reply.status);
+    reply.body = std::move(body.bytes);
+    return reply;
+}
+
+std::optional<std::string> CurlHttp::get(const std::string& url) {
+    std::optional<HttpReply> reply = transfer(url, nullptr, "");
+    if (!reply) return std::nullopt;
+    return std::move(reply->body);
+}
+
+std::optional<HttpReply> CurlHttp::post(const std::string& url, const std::string& body,
+                                        const std::string& content_type) {
+    return transfer(url, &body, content_type);
 }
 
 }  // namespace kelvora

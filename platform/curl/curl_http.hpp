@@ -14,6 +14,7 @@ namespace kelvora {
 struct HttpLimits {
     long connect_timeout_ms = 3000;
     long total_timeout_ms = 5000;
+    // Changed: a reply was read whole, however large; past 1 MiB the transfer stops and fails.
     std::size_t max_body_bytes = 1 << 20;
     long max_redirects = 3;
 };
@@ -24,8 +25,13 @@ public:
     // One GET over http or https (redirects too); the body whatever the status, or nothing when
     // the transfer fails, takes too long or brings more than the limit. No cookies are kept.
     std::optional<std::string> get(const std::string& url) override;
+    std::optional<HttpReply> post(const std::string& url, const std::string& body,
+                                  const std::string& content_type) override;
 
 private:
+    // A GET, or a POST of `post_body` when it is given.
+    std::optional<HttpReply> transfer(const std::string& url, const std::string* post_body,
+                                      const std::string& content_type);
     HttpLimits limits_;
 };
 

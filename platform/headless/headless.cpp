@@ -79,6 +79,15 @@ void HeadlessPlatform::end_program(int status) {
     throw ProgramEnded{exit_status_};
 }
 
+void HeadlessPlatform::show_send_window(const std::vector<std::string>& replays, const std::string& name,
+                                        const SendReplay& send) {
+    send_window_lines = replays;
+    send_window_name = name;
+    for (const auto& [index, typed] : send_presses)
+        if (index < replays.size()) send_results.push_back(send(index, typed));
+    send_presses.clear();
+}
+
 void HeadlessPlatform::show_version(const Bitmap& background) {
     version_background_ = background;
     ++version_shown_;

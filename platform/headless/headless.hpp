@@ -48,6 +48,14 @@ public:
     // input meant for the game window meanwhile is dropped, as a modal window blocks it. With
     // nothing more scripted, the window is closed at once.
     void show_version(const Bitmap& background) override;
+    // Records the lines and the name; presses send once for each `send_presses` entry (the index
+    // and name to send) and keeps the messages, then closes.
+    void show_send_window(const std::vector<std::string>& replays, const std::string& name,
+                          const SendReplay& send) override;
+    std::vector<std::string> send_window_lines;
+    std::string send_window_name;
+    std::vector<std::pair<std::size_t, std::string>> send_presses;
+    std::vector<SendResult> send_results;
     // Records the status and throws ProgramEnded, so that a test's program stops where the real
     // one would exit.
     [[noreturn]] void end_program(int status) override;
@@ -151,15 +159,23 @@ public:
     std::vector<Call> calls;
 };
 
-// Answers every GET with `reply` and records the URLs asked for.
+// Answers every GET with `reply` and every POST with `post_reply`, and records the URLs asked
+// for and the bodies posted.
 class FakeHttp : public HttpClient {
 public:
     std::optional<std::string> get(const std::string& url) override {
         urls.push_back(url);
         return reply;
     }
+    std::optional<HttpReply> post(const std::string& url, const std::string& body, const std::string&) override {
+        urls.push_back(url);
+        posted.push_back(body);
+        return post_reply;
+    }
     std::optional<std::string> reply;
+    std::optional<HttpReply> post_reply;
     std::vector<std::string> urls;
+    std::vector<std::string> posted;
 };
 
 // Records every page asked for; with `failure` set, each open fails at once with that reason.

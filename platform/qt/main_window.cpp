@@ -34,6 +34,7 @@ constexpr MenuEntry menu_entries[] = {
     {N_("バージョン情報"), MenuCommand::varsion},
     {N_("ヘルプ"), MenuCommand::open_help},
     {N_("ホームページへ"), MenuCommand::homepage},
+    {N_("結果送信"), MenuCommand::send_replays},
 };
 
 }  // namespace

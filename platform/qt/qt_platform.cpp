@@ -18,6 +18,7 @@
 #include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_language.hpp"
 #include "platform/qt/qt_text.hpp"
+#include "platform/qt/send_window.hpp"
 #include "platform/qt/version_window.hpp"
 
 namespace kelvora {
@@ -142,6 +143,13 @@ void QtPlatform::show_version(const Bitmap& background) {
     // Changed: it used to have no owner, so a click on the game window could raise the game over
     // it (Wayland, XWayland) and the game looked frozen; it is now transient for the game window.
     VersionWindow window(background, dialog_parent());
+    window.centre_on_screen();
+    window.exec();
+}
+
+void QtPlatform::show_send_window(const std::vector<std::string>& replays, const std::string& name,
+                                  const SendReplay& send) {
+    SendWindow window(replays, name, send, dialog_parent());
     window.centre_on_screen();
     window.exec();
 }

@@ -42,6 +42,8 @@ public:
     void show_error(const std::string& message) override;
     void show_message(const std::string& message) override;
     void show_version(const Bitmap& background) override;
+    void show_send_window(const std::vector<std::string>& replays, const std::string& name,
+                          const SendReplay& send) override;
     [[noreturn]] void end_program(int status) override;
 
     // TextRenderer

@@ -21,6 +21,7 @@ e2e_fail() {
 }
 
 e2e_cleanup() {
+    [[ -n "${E2E_SERVER_PID:-}" ]] && kill "$E2E_SERVER_PID" 2>/dev/null
     if [[ -n "$E2E_APP_PID" ]] && kill -0 "$E2E_APP_PID" 2>/dev/null; then
         kill "$E2E_APP_PID" 2>/dev/null
         wait "$E2E_APP_PID" 2>/dev/null
@@ -52,8 +53,8 @@ e2e_setup_app() {
     E2E_APP="$E2E_TMP/app"
     mkdir -p "$E2E_APP"
     cp -r "$source_dir"/. "$E2E_APP"/
-    # Rank files of an earlier run would make this one differ from a first start.
-    rm -f "$E2E_APP"/*.dat
+    # Rank files and replays of an earlier run would make this one differ from a first start.
+    rm -rf "$E2E_APP"/*.dat "$E2E_APP"/replays
     e2e_private_cache
 }
 
@@ -87,6 +88,33 @@ e2e_start_xvfb() {
 e2e_start_app() {
     (cd "$E2E_APP" && exec env "$@" SDL_AUDIODRIVER=dummy ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
     E2E_APP_PID=$!
+}
+
+# e2e_start_server PROGRAM [OPTION...]: the ranking server on a free loopback port with its
+# database and log in $E2E_TMP; sets port. The cleanup stops it.
+e2e_start_server() {
+    local program="$1" i
+    shift
+    "$program" "$@" --port 0 --db "$E2E_TMP/ranking.db" 2>"$E2E_TMP/server.log" &
+    E2E_SERVER_PID=$!
+    for ((i = 0; i < 50; i++)); do
+        port="$(grep -o 'listening on http://127.0.0.1:[0-9]*' "$E2E_TMP/server.log" | grep -o '[0-9]*$')"
+        [[ -n "$port" ]] && return
+        sleep 0.1
+    done
+    e2e_fail "the ranking server did not start: $(cat "$E2E_TMP/server.log")"
+}
+
+# e2e_other_window: waits up to 5 s for a visible window of the program besides the game window
+# and sets its id in other_wid, or fails the test.
+e2e_other_window() {
+    local i
+    for ((i = 0; i < 50; i++)); do
+        other_wid="$(xdotool search --onlyvisible --pid "$E2E_APP_PID" 2>/dev/null | grep -vx "$wid" | head -n1)"
+        [[ -n "$other_wid" ]] && return
+        sleep 0.1
+    done
+    e2e_fail "no window opened beside the game window"
 }
 
 # e2e_find_window [SECONDS]: prints the id of the visible game window, found by its caption.

@@ -14,17 +14,7 @@ python=python3
 [[ -x /usr/bin/python3 ]] && python=/usr/bin/python3
 shots="${E2E_SHOTS:-$E2E_TMP/shots}"
 mkdir -p "$shots"
-SERVER_PID=""
-trap '[[ -n "$SERVER_PID" ]] && kill "$SERVER_PID" 2>/dev/null; e2e_cleanup' EXIT
-
-"$server" --port 0 --db "$E2E_TMP/ranking.db" 2>"$E2E_TMP/server.log" &
-SERVER_PID=$!
-for ((i = 0; i < 50; i++)); do
-    port="$(grep -o 'listening on http://127.0.0.1:[0-9]*' "$E2E_TMP/server.log" | grep -o '[0-9]*$')"
-    [[ -n "$port" ]] && break
-    sleep 0.1
-done
-[[ -n "$port" ]] || e2e_fail "the ranking server did not start: $(cat "$E2E_TMP/server.log")"
+e2e_start_server "$server" --accept-passwords
 
 # Twelve results entered through the form (two of equal score, the earlier ahead), one of them
 # twice, and one with a wrong password; the expected net ranking file from the ten best.

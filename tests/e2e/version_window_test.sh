@@ -14,7 +14,7 @@ e2e_game_window
 sleep 7  # the opening and the title's fade-in
 e2e_screenshot "$shots/title.png" "$wid"
 mapfile -t centres < <(e2e_menu_centres "$shots/title.png" "$menu_height")
-((${#centres[@]} == 5)) || e2e_fail "menu bar shows ${#centres[@]} captions, expected 5"
+((${#centres[@]} == 6)) || e2e_fail "menu bar shows ${#centres[@]} captions, expected 6"
 
 # The program's visible window other than the game window.
 version_window() { xdotool search --onlyvisible --pid "$E2E_APP_PID" 2>/dev/null | grep -vx "$wid" | head -n1; }

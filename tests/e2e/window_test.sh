@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The real game window under Xvfb: caption, a 500 x 500 picture area below a menu bar of five
+# The real game window under Xvfb: caption, a 500 x 500 picture area below a menu bar of six
 # commands, centred, showing the game's picture; the close box and the "終了" command end the
 # program with status 0. Usage: window_test.sh APP_FOLDER (the build's kelvora/ folder).
 set -uo pipefail
@@ -43,7 +43,7 @@ mapfile -t centres < <(e2e_menu_centres "$E2E_TMP/window.png" "$menu_height")
 groups=${#centres[@]}
 first_centre=${centres[0]:-0}
 e2e_log "menu bar: $groups captions, the first centred at x=$first_centre"
-[[ "$groups" == 5 ]] || e2e_fail "menu bar shows $groups captions, expected 5"
+[[ "$groups" == 6 ]] || e2e_fail "menu bar shows $groups captions, expected 6"
 
 e2e_press_close "$wid" || e2e_fail "could not send the close request"
 e2e_wait_exit 10

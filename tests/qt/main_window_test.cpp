@@ -30,16 +30,16 @@ protected:
     testing::RecordingHandler handler;
 };
 
-TEST_F(MainWindowTest, MenuBarHasTheFiveCommandsInOrder) {
+TEST_F(MainWindowTest, MenuBarHasTheSixCommandsInOrder) {
     const QList<QAction*>& actions = window().menu_actions();
-    ASSERT_EQ(actions.size(), 5);
-    const char* captions[] = {"終了", "前画面に戻る(ESC)", "バージョン情報", "ヘルプ", "ホームページへ"};
-    for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(actions.size(), 6);
+    const char* captions[] = {"終了", "前画面に戻る(ESC)", "バージョン情報", "ヘルプ", "ホームページへ", "結果送信"};
+    for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(actions[i]->text().toStdString(), captions[i]);
         EXPECT_EQ(actions[i]->menu(), nullptr);  // a command, not a submenu
         actions[i]->trigger();
     }
-    EXPECT_EQ(handler.inputs, (std::vector<std::string>{"menu 0", "menu 1", "menu 2", "menu 3", "menu 4"}));
+    EXPECT_EQ(handler.inputs, (std::vector<std::string>{"menu 0", "menu 1", "menu 2", "menu 3", "menu 4", "menu 5"}));
 }
 
 TEST_F(MainWindowTest, EveryMenuCaptionFitsInTheWindowWidth) {

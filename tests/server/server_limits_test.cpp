@@ -68,7 +68,7 @@ protected:
 };
 
 TEST_F(ServerLimitsTest, RefusesWhatAnOutsiderCanMakeItSpend) {
-    ServerProcess server(dir, {"--db", dir + "/ranking.db", "--trust-proxy", "127.0.0.1"});
+    ServerProcess server(dir, {"--accept-passwords", "--db", dir + "/ranking.db", "--trust-proxy", "127.0.0.1"});
     ASSERT_GT(server.port, 0) << server.log();
     const int port = server.port;
 

@@ -53,7 +53,7 @@ protected:
 };
 
 TEST_F(ServerProcessTest, TheGameDownloadsTheEnteredResults) {
-    ServerProcess server(dir, {"--db", db});
+    ServerProcess server(dir, {"--accept-passwords", "--db", db});
     ASSERT_GT(server.port, 0) << server.log();
     httplib::Client client("127.0.0.1", server.port);
 
@@ -104,14 +104,14 @@ TEST_F(ServerProcessTest, TheGameDownloadsTheEnteredResults) {
     // The same data after a clean stop and a restart.
     EXPECT_EQ(server.stop(SIGTERM), 0);
     EXPECT_NE(server.log().find("POST /entry 303"), std::string::npos);
-    ServerProcess restarted(dir, {"--db", db});
+    ServerProcess restarted(dir, {"--accept-passwords", "--db", db});
     rank_table reread;
     ASSERT_TRUE(download_net_ranking(http, restarted.base(), reread));
     EXPECT_EQ(reread, table);
 }
 
 TEST_F(ServerProcessTest, RefusesFloodsLargeBodiesAndTakenPorts) {
-    ServerProcess server(dir, {"--db", db});
+    ServerProcess server(dir, {"--accept-passwords", "--db", db});
     ASSERT_GT(server.port, 0) << server.log();
     httplib::Client client("127.0.0.1", server.port);
 
@@ -146,19 +146,19 @@ TEST_F(ServerProcessTest, RefusesFloodsLargeBodiesAndTakenPorts) {
     EXPECT_EQ(accepted, 19);  // the form that was not one counted too; the oversized body never got in
     EXPECT_EQ(refused, 1);
 
-    ServerProcess second(dir, {"--db", dir + "/other.db", "--port", std::to_string(server.port)});
+    ServerProcess second(dir, {"--accept-passwords", "--db", dir + "/other.db", "--port", std::to_string(server.port)});
     EXPECT_EQ(WEXITSTATUS(second.wait_exit()), 1);
     EXPECT_NE(second.log().find("the port is already in use"), std::string::npos) << second.log();
 
     std::ofstream(dir + "/junk.db") << std::string(4096, 'x');
-    ServerProcess bad_db(dir, {"--db", dir + "/junk.db"});
+    ServerProcess bad_db(dir, {"--accept-passwords", "--db", dir + "/junk.db"});
     EXPECT_EQ(WEXITSTATUS(bad_db.wait_exit()), 1);
     EXPECT_NE(bad_db.log().find("cannot open the database"), std::string::npos);
 }
 
 // Entries acknowledged before a kill -9 are all there after a restart, in a sound database.
 TEST_F(ServerProcessTest, AcknowledgedEntriesSurviveAKill) {
-    auto server = std::make_unique<ServerProcess>(dir, std::vector<std::string>{"--db", db, "--entries-per-minute", "0"});
+    auto server = std::make_unique<ServerProcess>(dir, std::vector<std::string>{"--accept-passwords", "--db", db, "--entries-per-minute", "0"});
     ASSERT_GT(server->port, 0) << server->log();
 
     std::mutex acknowledged_mutex;
@@ -203,7 +203,7 @@ TEST_F(ServerProcessTest, AcknowledgedEntriesSurviveAKill) {
     EXPECT_EQ(integrity, "ok");
     for (const auto& entry : acknowledged) EXPECT_TRUE(kept.count(entry)) << entry.first << " " << entry.second;
 
-    ServerProcess restarted(dir, {"--db", db});
+    ServerProcess restarted(dir, {"--accept-passwords", "--db", db});
     ASSERT_GT(restarted.port, 0) << restarted.log();
     CurlHttp http;
     rank_table table;
@@ -217,7 +217,7 @@ TEST_F(ServerProcessTest, AcknowledgedEntriesSurviveAKill) {
 // The operator's commands beside a running server, whose pages follow them; a database file
 // moved away under the server; one the server may not write.
 TEST_F(ServerProcessTest, OperatorCommandsAndAMovedDatabase) {
-    ServerProcess server(dir, {"--db", db, "--entries-per-minute", "0"});
+    ServerProcess server(dir, {"--accept-passwords", "--db", db, "--entries-per-minute", "0"});
     ASSERT_GT(server.port, 0) << server.log();
     httplib::Client client("127.0.0.1", server.port);
     for (int score : {10, 20, 30}) ASSERT_EQ(post_entry(client, "E" + std::to_string(score), score, make_password(score))->status, 303);
@@ -253,7 +253,7 @@ TEST_F(ServerProcessTest, OperatorCommandsAndAMovedDatabase) {
     // A file the server's user cannot write: it does not start, and says which file.
     if (getuid() == 0) {
         fs::permissions(dir, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
-        ServerProcess unwritable(dir, {"--db", db}, 65534);
+        ServerProcess unwritable(dir, {"--accept-passwords", "--db", db}, 65534);
         EXPECT_EQ(WEXITSTATUS(unwritable.wait_exit()), 1);
         EXPECT_NE(unwritable.log().find("cannot open the database " + db), std::string::npos) << unwritable.log();
     }
@@ -266,7 +266,7 @@ TEST_F(ServerProcessTest, PagesRevalidateAndHttpsServesThem) {
                            "printf 'cn = 127.0.0.1\\nip_address = 127.0.0.1\\nexpiration_days = 2\\ntls_www_server\\n' > t && "
                            "certtool --generate-self-signed --load-privkey key.pem --template t --outfile cert.pem "
                            ">/dev/null 2>&1").c_str()), 0);
-    ServerProcess plain(dir, {"--db", db});
+    ServerProcess plain(dir, {"--accept-passwords", "--db", db});
     ASSERT_GT(plain.port, 0) << plain.log();
     httplib::Client client("127.0.0.1", plain.port);
     for (const char* path : {"/", "/cgi-bin/list.cgi?filename=kelv&unit="}) {
@@ -282,7 +282,7 @@ TEST_F(ServerProcessTest, PagesRevalidateAndHttpsServesThem) {
         EXPECT_NE(changed->get_header_value("ETag"), etag);
     }
 
-    ServerProcess tls(dir, {"--db", db, "--tls-cert", dir + "/cert.pem", "--tls-key", dir + "/key.pem"});
+    ServerProcess tls(dir, {"--accept-passwords", "--db", db, "--tls-cert", dir + "/cert.pem", "--tls-key", dir + "/key.pem"});
     ASSERT_NE(tls.log().find("listening on https://"), std::string::npos) << tls.log();
     const std::string fetch = "curl -sf --noproxy '*' --cacert " + dir + "/cert.pem -o " + dir +
                               "/list.html 'https://127.0.0.1:" + std::to_string(tls.port) +

@@ -113,7 +113,7 @@ TEST(ListPage, HoldsTheTopTenInTheGamesLayout) {
 }
 
 TEST(TopPage, EscapesNamesAndOffersTheForm) {
-    const std::string page = top_page({{"<b>", 1234567, "2025/01/02"}, {"&'\"", 5, "2025/01/03"}});
+    const std::string page = top_page({{"<b>", 1234567, "2025/01/02"}, {"&'\"", 5, "2025/01/03"}}, true);
     EXPECT_EQ(page.find("<b>"), std::string::npos);
     EXPECT_NE(page.find("<td>&lt;b&gt;</td><td>2025/01/02</td><td class=\"n\">1,234,567</td>"), std::string::npos);
     EXPECT_NE(page.find("&amp;&#39;&quot;"), std::string::npos);
