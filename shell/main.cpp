@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <QApplication>
 #include <QFont>
@@ -27,9 +29,33 @@ std::uint32_t clock_seed() {
     return std::uint32_t(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
+// Changed: --help without a display aborted in Qt's start-up. --help and --version now answer
+// before Qt starts; anything else is left to Qt (-platform and the like).
+bool answered_option(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kelvora %s\n", KELVORA_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "Usage: kelvora [--help] [--version] [Qt options]\n"
+                "Kelvora, a raindrop puzzle: opens the game's window.\n\n"
+                "  --help     show this help and exit\n"
+                "  --version  show the program's name and version and exit\n\n"
+                "The net ranking's server is KELVORA_RANKING_SERVER, else ranking_server= in\n"
+                "$XDG_CONFIG_HOME/kelvora/kelvora.conf, else http://127.0.0.1:8470.\n"
+                "See kelvora(6).\n");
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (answered_option(argc, argv)) return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
     // Everything is drawn with QPainter on plain widgets; OpenGL would only cost start-up time.
     setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     // Whole device pixel ratios, so the picture is scaled by whole pixels on dense screens.
