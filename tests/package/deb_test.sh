@@ -61,7 +61,8 @@ done
 dpkg-deb -c "$game_deb" >"$E2E_TMP/contents"
 grep -q ' ./usr/lib/[^/]*/kelvora/kelvora_sound.so$' "$E2E_TMP/contents" || e2e_fail "no sound module in the package"
 grep -q ' ./usr/games/kelvora$' "$E2E_TMP/contents" || e2e_fail "the program is not in /usr/games"
-dpkg-deb -c "$server_deb" | grep -q ' ./lib/systemd/system/kelvora-server.service$' || e2e_fail "no unit in kelvora-server"
+dpkg-deb -c "$server_deb" >"$E2E_TMP/server-contents"
+grep -q ' ./lib/systemd/system/kelvora-server.service$' "$E2E_TMP/server-contents" || e2e_fail "no unit in kelvora-server"
 
 lintian -EvIL +pedantic --tag-display-limit 0 "$(ls "$debs"/*.changes)" >"$E2E_TMP/lintian.log" 2>&1
 if grep -q '^[EW]:' "$E2E_TMP/lintian.log"; then
