@@ -15,24 +15,35 @@
 
 namespace kelvora::server {
 
-enum class EntryOutcome { stored, duplicate, failed };
+// unavailable: committed to a database file that has since left its path, so not acknowledged.
+enum class EntryOutcome { stored, duplicate, failed, unavailable };
 
 class EntryQueue {
 public:
-    // After each commit that stored something, `changed` gets the best `watched` entries.
+    // After each commit that stored something, and within a second of another program's change
+    // to the database (or its file being replaced), `changed` gets the best `watched` entries.
     using ChangeHandler = std::function<void(const std::vector<StoredEntry>& best)>;
     EntryQueue(RankingStore& store, int watched, ChangeHandler changed);
     ~EntryQueue();  // commits what is waiting, then stops
 
+    // `done` is called from the writer thread once the entry's transaction has been committed
+    // (or has failed); at once, with failed, after close().
+    using Done = std::function<void(EntryOutcome)>;
+    void submit(const Entry& entry, Done done);
     // Blocks until the entry's transaction has been committed (or has failed).
     EntryOutcome submit(const Entry& entry);
+    // Commits what is waiting, then refuses further entries.
+    void close();
 
 private:
     struct Pending {
         Entry entry;
-        std::promise<EntryOutcome> done;
+        Done done;
     };
     void run();
+    // Reopens the file when it left its path; true when it did.
+    bool follow_moved_file(std::size_t unacknowledged);
+    void refresh();
 
     RankingStore& store_;
     int watched_;
@@ -41,6 +52,7 @@ private:
     std::condition_variable wake_;
     std::vector<Pending> pending_;
     bool stopping_ = false;
+    std::int64_t data_version_ = -1;
     std::thread writer_;
 };
 

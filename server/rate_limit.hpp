@@ -1,6 +1,7 @@
 #pragma once
-// Entries allowed per client address: a bucket of `per_minute` entries for each address that
-// refills evenly over a minute, so a burst of that size passes and a steady stream is slowed.
+// Entries allowed per client network (see network_of): a bucket of `per_minute` entries for each
+// network that refills evenly over a minute, so a burst of that size passes and a steady stream
+// is slowed.
 
 #include <chrono>
 #include <mutex>

@@ -1,14 +1,13 @@
 #include "server/server.hpp"
 
-#include <httplib.h>
-#include <sys/socket.h>
+#include <arpa/inet.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <span>
-#include <algorithm>
 
 #include "server/entry_form.hpp"
 #include "server/pages.hpp"
@@ -19,53 +18,67 @@ namespace {
 constexpr const char* html_utf8 = "text/html; charset=UTF-8";
 constexpr const char* html_cp932 = "text/html; charset=Shift_JIS";
 constexpr const char* game_list_name = "kelv";
-
-// Limits against slow or oversized requests. Each open connection holds a worker, so the pool
-// is larger than the clients expected at once, and idle keep-alive connections are let go soon.
 constexpr std::size_t max_body_bytes = 4096;
-constexpr int worker_threads = 64;
-constexpr int read_timeout_seconds = 5;
-constexpr int write_timeout_seconds = 5;
-constexpr int keep_alive_seconds = 2;
-constexpr int keep_alive_requests = 100;
 // The game reads the list once per run, so a few seconds of staleness cost nothing.
 constexpr const char* list_cache_control = "public, max-age=10";
 
-// A request line as it may be logged: control bytes escaped, long targets cut.
-std::string printable(std::string_view text) {
-    std::string out;
-    for (unsigned char c : text.substr(0, 300)) {
-        if (c < 0x20 || c == 0x7F || c == '\\') {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
-        } else {
-            out.push_back(char(c));
-        }
-    }
-    if (text.size() > 300) out += "...";
-    return out;
-}
-
-void log_request(const httplib::Request& req, const httplib::Response& res) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
-    const std::string line = std::string(stamp) + " " + printable(req.remote_addr) + " " + printable(req.method) +
-                             " " + printable(req.target) + " " + std::to_string(res.status) + " " +
-                             std::to_string(res.body.size()) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);  // one write per line: lines never interleave
-}
-
-void send_page(httplib::Response& res, int status, const std::string& heading, const std::vector<std::string>& lines) {
+HttpResponse page(int status, const std::string& heading, const std::vector<std::string>& lines) {
+    HttpResponse res;
     res.status = status;
     res.set_content(message_page(heading, lines), html_utf8);
+    return res;
 }
 
-bool is_form(const httplib::Request& req) {
-    std::string type = req.get_header_value("Content-Type");
+// Changed: entries counted per full address, so one IPv6 /64 had 2^64 limits.
+// The network an entry counts against: the connection's, or behind the trusted proxy the last
+// address it appended to X-Forwarded-For (earlier ones are whatever the client claimed).
+std::string client_network(const HttpRequest& req, const std::string& trusted_proxy) {
+    std::string client = req.client;
+    if (!trusted_proxy.empty() && client == trusted_proxy) {
+        if (const auto forwarded = req.header("X-Forwarded-For")) {
+            std::string last = forwarded->substr(forwarded->rfind(',') + 1);
+            last.erase(0, last.find_first_not_of(" \t"));
+            last.erase(last.find_last_not_of(" \t") + 1);
+            unsigned char address[16];
+            if (inet_pton(AF_INET, last.c_str(), address) == 1 || inet_pton(AF_INET6, last.c_str(), address) == 1)
+                client = last;
+        }
+    }
+    return network_of(client);
+}
+
+std::string http_date(std::time_t time) {
+    std::tm utc{};
+    gmtime_r(&time, &utc);
+    char text[40];
+    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &utc);
+    return text;
+}
+
+// A cached page, or 304 when the client's (or a cache's) copy is still this one.
+HttpResponse cached(const HttpRequest& req, const CachedPage& page, const char* content_type,
+                    const char* cache_control) {
+    HttpResponse res;
+    bool current = false;
+    if (const auto tags = req.header("If-None-Match")) {
+        current = *tags == "*" || tags->find(page.etag) != std::string::npos;
+    } else if (const auto since = req.header("If-Modified-Since")) {
+        std::tm parsed{};
+        const char* end = strptime(since->c_str(), "%a, %d %b %Y %H:%M:%S GMT", &parsed);
+        current = end && *end == '\0' && timegm(&parsed) >= page.modified;
+    }
+    res.set_header("Cache-Control", cache_control);
+    res.set_header("ETag", page.etag);
+    res.set_header("Last-Modified", page.last_modified);
+    if (current)
+        res.status = 304;
+    else
+        res.set_content(page.body, content_type);
+    return res;
+}
+
+bool is_form(const HttpRequest& req) {
+    std::string type = req.header("Content-Type").value_or("");
     for (char& c : type) c = char(std::tolower(static_cast<unsigned char>(c)));
     const std::string expected = "application/x-www-form-urlencoded";
     return type.compare(0, expected.size(), expected) == 0 &&
@@ -75,9 +88,13 @@ bool is_form(const httplib::Request& req) {
 }  // namespace
 
 RankingServer::RankingServer(const ServerOptions& options)
-    : options_(options), rate_limit_(options.entries_per_minute), http_(std::make_unique<httplib::Server>()) {}
+    : options_(options), rate_limit_(options.entries_per_minute), http_(HttpLimits{max_body_bytes, options.trust_proxy}) {}
 
-RankingServer::~RankingServer() = default;
+// Entries still waiting are committed and answered before the connections close.
+RankingServer::~RankingServer() {
+    if (entries_) entries_->close();
+    http_.close();
+}
 
 std::unique_ptr<RankingServer> RankingServer::create(const ServerOptions& options, std::string& error) {
     std::unique_ptr<RankingServer> server(new RankingServer(options));
@@ -85,8 +102,8 @@ std::unique_ptr<RankingServer> RankingServer::create(const ServerOptions& option
     if (!server->store_) return nullptr;
     std::vector<StoredEntry> best;
     if (!server->store_->top(top_page_places, best, error)) return nullptr;
-    server->list_page_ = std::make_shared<const std::string>(list_page(best));
-    server->top_page_ = std::make_shared<const std::string>(top_page(best));
+    server->list_page_ = CachedPage::make(list_page(best));
+    server->top_page_ = CachedPage::make(top_page(best));
     server->best_ = std::move(best);
     server->entries_ = std::make_unique<EntryQueue>(
         *server->store_, top_page_places, [s = server.get()](const std::vector<StoredEntry>& b) { s->pages_changed(b); });
@@ -102,137 +119,115 @@ void RankingServer::pages_changed(const std::vector<StoredEntry>& best) {
         return std::span(v.data(), std::min<std::size_t>(v.size(), list_places));
     };
     const bool top_ten_changed = !std::ranges::equal(top_ten(best), top_ten(best_));
-    auto new_top = std::make_shared<const std::string>(top_page(best));
-    auto new_list = top_ten_changed ? std::make_shared<const std::string>(list_page(best)) : nullptr;
+    auto new_top = CachedPage::make(top_page(best));
+    auto new_list = top_ten_changed ? CachedPage::make(list_page(best)) : nullptr;
     std::lock_guard lock(pages_mutex_);
     top_page_ = std::move(new_top);
     if (new_list) list_page_ = std::move(new_list);
     best_ = best;
 }
 
-std::shared_ptr<const std::string> RankingServer::cached_list_page() const {
+std::shared_ptr<const CachedPage> CachedPage::make(std::string body) {
+    auto page = std::make_shared<CachedPage>();
+    std::uint64_t hash = 0xcbf29ce484222325;  // FNV-1a: the same page gets the same tag after a restart
+    for (unsigned char c : body) hash = (hash ^ c) * 0x100000001b3;
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "\"%016llx\"", static_cast<unsigned long long>(hash));
+    page->etag = tag;
+    page->body = std::move(body);
+    page->modified = std::time(nullptr);
+    page->last_modified = http_date(page->modified);
+    return page;
+}
+
+std::shared_ptr<const CachedPage> RankingServer::cached_list_page() const {
     std::lock_guard lock(pages_mutex_);
     return list_page_;
 }
 
-std::shared_ptr<const std::string> RankingServer::cached_top_page() const {
+std::shared_ptr<const CachedPage> RankingServer::cached_top_page() const {
     std::lock_guard lock(pages_mutex_);
     return top_page_;
 }
 
 void RankingServer::routes() {
-    httplib::Server& http = *http_;
-    http.new_task_queue = [] { return new httplib::ThreadPool(worker_threads); };
-    http.set_payload_max_length(max_body_bytes);
-    http.set_read_timeout(read_timeout_seconds, 0);
-    http.set_write_timeout(write_timeout_seconds, 0);
-    http.set_keep_alive_timeout(keep_alive_seconds);
-    http.set_keep_alive_max_count(keep_alive_requests);
-    // Headers and body leave in separate writes; without this, Nagle's algorithm holds the body
-    // back until the client's delayed acknowledgement, some 40 ms per page.
-    http.set_tcp_nodelay(true);
-    http.set_default_headers({{"X-Content-Type-Options", "nosniff"},
-                              {"Content-Security-Policy",
-                               "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; frame-ancestors 'none'"}});
-    http.set_logger(log_request);
-    // The body limit is checked against Content-Length before a body is read; a chunked body
-    // would only be checked chunk by chunk. Browsers send forms with a length, so refuse others.
-    http.set_pre_routing_handler([](const httplib::Request& req, httplib::Response& res) {
-        if (req.method == "GET" || req.method == "HEAD" || req.has_header("Content-Length"))
-            return httplib::Server::HandlerResponse::Unhandled;
-        send_page(res, 411, "送られたデータの長さがわかりません", {"Content-Length のある登録だけを受け付けます。"});
-        return httplib::Server::HandlerResponse::Handled;
+    http_.set_default_headers({{"X-Content-Type-Options", "nosniff"},
+                               {"Content-Security-Policy",
+                                "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; frame-ancestors 'none'"}});
+    http_.set_error_page([](HttpResponse& res) {
+        if (res.status == 404)
+            res = page(404, "ページが見つかりません", {"このサーバーにそのページはありません。"});
+        else if (res.status == 411)
+            res = page(411, "送られたデータの長さがわかりません", {"Content-Length のある登録だけを受け付けます。"});
+        else if (res.status == 413)
+            res = page(413, "送られたデータが大きすぎます", {"登録のフォームは4キロバイトまでです。"});
+        else
+            res = page(res.status, "リクエストを処理できませんでした", {});
     });
 
-    http.Get("/cgi-bin/list.cgi", [this](const httplib::Request& req, httplib::Response& res) {
-        if (req.get_param_value("filename") != game_list_name) {
-            send_page(res, 404, "ランキングが見つかりません",
-                      {"このサーバーにあるのは filename=kelv のランキングだけです。"});
+    http_.route("GET", "/cgi-bin/list.cgi", [this](const HttpRequest& req, const Reply& reply) {
+        if (req.query_value("filename") != game_list_name) {
+            reply(page(404, "ランキングが見つかりません", {"このサーバーにあるのは filename=kelv のランキングだけです。"}));
             return;
         }
-        const auto page = cached_list_page();
-        res.set_header("Cache-Control", list_cache_control);
-        res.set_content(*page, html_cp932);
+        reply(cached(req, *cached_list_page(), html_cp932, list_cache_control));
     });
 
-    http.Get("/", [this](const httplib::Request&, httplib::Response& res) {
-        const auto page = cached_top_page();
-        res.set_header("Cache-Control", "no-cache");
-        res.set_content(*page, html_utf8);
+    http_.route("GET", "/", [this](const HttpRequest& req, const Reply& reply) {
+        reply(cached(req, *cached_top_page(), html_utf8, "no-cache"));
     });
 
-    http.Post("/entry", [this](const httplib::Request& req, httplib::Response& res) {
+    http_.route("POST", "/entry", [this](const HttpRequest& req, const Reply& reply) {
         int retry_after = 0;
-        if (!rate_limit_.allow(req.remote_addr, RateLimit::Clock::now(), retry_after)) {
+        if (!rate_limit_.allow(client_network(req, options_.trust_proxy), RateLimit::Clock::now(), retry_after)) {
+            HttpResponse res = page(429, "登録が多すぎます",
+                                    {"同じところからの登録は1分に" + std::to_string(options_.entries_per_minute) +
+                                     "件までです。しばらくしてからもう一度お試しください。"});
             res.set_header("Retry-After", std::to_string(retry_after));
-            send_page(res, 429, "登録が多すぎます",
-                      {"同じところからの登録は1分に" + std::to_string(options_.entries_per_minute) +
-                       "件までです。しばらくしてからもう一度お試しください。"});
+            reply(std::move(res));
             return;
         }
         const auto fields = is_form(req) ? decode_form(req.body) : std::nullopt;
         if (!fields) {
-            send_page(res, 400, "登録できませんでした", {"送られたフォームを読めませんでした。"});
+            reply(page(400, "登録できませんでした", {"送られたフォームを読めませんでした。"}));
             return;
         }
         const EntryCheck check = check_entry(*fields);
         if (!check.entry) {
-            send_page(res, 400, "登録できませんでした", check.problems);
+            reply(page(400, "登録できませんでした", check.problems));
             return;
         }
-        if (entries_->submit(*check.entry) == EntryOutcome::failed) {
-            send_page(res, 500, "登録できませんでした",
-                      {"サーバーが結果を保存できませんでした。しばらくしてからもう一度お試しください。"});
-            return;
-        }
-        // Stored now, or stored before by the same entry: either way it is in the ranking.
-        res.set_redirect("/", 303);
-    });
-
-    http.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-        if (!res.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        if (res.status == 404)
-            send_page(res, 404, "ページが見つかりません", {"このサーバーにそのページはありません。"});
-        else if (res.status == 413)
-            send_page(res, 413, "送られたデータが大きすぎます", {"登録のフォームは4キロバイトまでです。"});
-        else
-            send_page(res, res.status, "リクエストを処理できませんでした", {});
-        return httplib::Server::HandlerResponse::Handled;
-    }));
-    http.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        send_page(res, 500, "サーバーの内部エラー", {"しばらくしてからもう一度お試しください。"});
+        entries_->submit(*check.entry, [reply](EntryOutcome outcome) {
+            if (outcome == EntryOutcome::unavailable) {
+                HttpResponse res = page(503, "登録できませんでした",
+                                        {"サーバーのデータベースが入れ替わりました。もう一度お試しください。"});
+                res.set_header("Retry-After", "1");
+                reply(std::move(res));
+                return;
+            }
+            if (outcome == EntryOutcome::failed) {
+                reply(page(500, "登録できませんでした",
+                           {"サーバーが結果を保存できませんでした。しばらくしてからもう一度お試しください。"}));
+                return;
+            }
+            // Stored now, or stored before by the same entry: either way it is in the ranking.
+            HttpResponse res;
+            res.status = 303;
+            res.set_header("Location", "/");
+            reply(std::move(res));
+        });
     });
 }
 
 bool RankingServer::bind(std::string& error) {
-    // The library's default options add SO_REUSEPORT, which would let a second server share a
-    // taken port unnoticed; address reuse alone only spares the wait after a restart.
-    // The listening socket is kept so that a second listen() can raise the library's short
-    // backlog, else bursts of new connections are dropped and retried.
-    int socket_fd = -1;
-    http_->set_socket_options([&socket_fd](int fd) {
-        int yes = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        socket_fd = fd;
-    });
-    errno = 0;
-    if (options_.port == 0) {
-        port_ = http_->bind_to_any_port(options_.bind);
-    } else {
-        port_ = http_->bind_to_port(options_.bind, options_.port) ? options_.port : -1;
-    }
-    if (port_ <= 0) {
-        error = errno == EADDRINUSE ? "the port is already in use"
-                : errno != 0        ? std::strerror(errno)
-                                    : "the address is not one of this machine's";
-        return false;
-    }
-    if (socket_fd >= 0) ::listen(socket_fd, SOMAXCONN);
-    return true;
+    if (!http_.bind(options_.bind, options_.port, error)) return false;
+    port_ = http_.port();
+    if (!options_.tls_cert.empty() && !http_.set_tls(options_.tls_cert, options_.tls_key, error)) return false;
+    return http_.start(error);
 }
 
-bool RankingServer::run() { return http_->listen_after_bind(); }
+void RankingServer::run() { http_.wait(); }
 
-void RankingServer::stop() { http_->stop(); }
+void RankingServer::stop() { http_.stop(); }
 
 }  // namespace kelvora::server

@@ -127,6 +127,8 @@ void PictureView::keyPressEvent(QKeyEvent* event) {
 }
 
 MainWindow::MainWindow() {
+    // No minimise or maximise box. Qt 6.4's own decoration on Wayland draws both whatever the
+    // flags and the fixed size say: it has no way to leave them out.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("ケルボラ"));

@@ -121,28 +121,34 @@ void QtPlatform::show_error(const std::string& message) {
     timer_.stop();
     QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
-    QWidget* parent = window_->isVisible() ? window_.get() : nullptr;
-    QMessageBox::critical(parent, QStringLiteral("ケルボラ"), QString::fromStdString(message));
+    QMessageBox::critical(dialog_parent(), QStringLiteral("ケルボラ"), QString::fromStdString(message));
 }
 
 void QtPlatform::show_message(const std::string& message) {
     std::fprintf(stderr, "kelvora: %s\n", message.c_str());
     std::fflush(stderr);
     // Not modal: the game goes on behind it, and the player closes it when it suits them.
-    QWidget* parent = window_->isVisible() ? window_.get() : nullptr;
     auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("ケルボラ"),
-                                QString::fromStdString(message), QMessageBox::Ok, parent);
+                                QString::fromStdString(message), QMessageBox::Ok, dialog_parent());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
 }
 
 void QtPlatform::show_version(const Bitmap& background) {
-    // Made anew at every opening; modal and without an owner, so the game window takes no input
-    // until it is gone.
-    VersionWindow window(background);
+    // Made anew at every opening; application-modal, so the game window takes no input until it
+    // is gone.
+    // Changed: it used to have no owner, so a click on the game window could raise the game over
+    // it (Wayland, XWayland) and the game looked frozen; it is now transient for the game window.
+    VersionWindow window(background, dialog_parent());
     window.centre_on_screen();
     window.exec();
+}
+
+QWidget* QtPlatform::dialog_parent() {
+    // A window that was never shown has no handle to be transient for; a dialog before it is
+    // centred on the screen instead.
+    return window_->isVisible() ? window_.get() : nullptr;
 }
 
 void QtPlatform::end_program(int status) {

@@ -51,6 +51,9 @@ public:
 private:
     void update_timer();
     void tick();
+    // The parent of every dialog: the game window once it is shown, so that the window system
+    // keeps the dialog above it (a parentless dialog can sink behind the game on Wayland).
+    QWidget* dialog_parent();
 
     InputHandler* handler_ = nullptr;
     QElapsedTimer clock_;

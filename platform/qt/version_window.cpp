@@ -69,8 +69,8 @@ QLabel* add_label(QWidget* window, const char* name, QRect box, const QColor& co
 
 }  // namespace
 
-VersionWindow::VersionWindow(const Bitmap& background)
-    : background_(client_width, client_height, QImage::Format_RGB32) {
+VersionWindow::VersionWindow(const Bitmap& background, QWidget* owner)
+    : QDialog(owner), background_(client_width, client_height, QImage::Format_RGB32) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     // An empty caption: Qt would put the program's name in place of an empty string.

@@ -11,8 +11,9 @@ namespace kelvora {
 
 class VersionWindow : public QDialog {
 public:
-    // `background`: the client-sized picture (32 bits) the labels are drawn over.
-    explicit VersionWindow(const Bitmap& background);
+    // `background`: the client-sized picture (32 bits) the labels are drawn over. `owner`: the
+    // game window, which the version window is transient for.
+    VersionWindow(const Bitmap& background, QWidget* owner);
     // Places the window at the centre of the screen.
     void centre_on_screen();
 

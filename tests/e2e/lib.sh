@@ -4,7 +4,7 @@
 
 E2E_CAPTION='ケルボラ'
 E2E_TMP=""
-E2E_XVFB_PID=""
+E2E_DISPLAY_PID=""  # the display server: Xvfb, or a test's own Wayland compositor
 E2E_APP_PID=""
 E2E_APP=""
 E2E_STATUS=""
@@ -25,9 +25,9 @@ e2e_cleanup() {
         kill "$E2E_APP_PID" 2>/dev/null
         wait "$E2E_APP_PID" 2>/dev/null
     fi
-    if [[ -n "$E2E_XVFB_PID" ]] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
-        kill "$E2E_XVFB_PID" 2>/dev/null
-        wait "$E2E_XVFB_PID" 2>/dev/null
+    if [[ -n "$E2E_DISPLAY_PID" ]] && kill -0 "$E2E_DISPLAY_PID" 2>/dev/null; then
+        kill "$E2E_DISPLAY_PID" 2>/dev/null
+        wait "$E2E_DISPLAY_PID" 2>/dev/null
     fi
     if [[ -n "$E2E_TMP" && -d "$E2E_TMP" ]]; then
         if [[ -n "${E2E_KEEP:-}" ]]; then e2e_log "kept $E2E_TMP"; else rm -rf "$E2E_TMP"; fi
@@ -36,11 +36,17 @@ e2e_cleanup() {
 
 # e2e_setup APP_FOLDER: a temporary copy of the app folder in $E2E_APP and a fresh display.
 e2e_setup() {
-    local source_dir="$1"
-    [[ -x "$source_dir/kelvora" ]] || e2e_fail "no program at $source_dir/kelvora"
     for tool in Xvfb xdotool xprop import convert compare; do
         command -v "$tool" >/dev/null || e2e_fail "$tool is not installed"
     done
+    e2e_setup_app "$1"
+    e2e_start_xvfb
+}
+
+# e2e_setup_app APP_FOLDER: only the copy of the app folder, for a test that brings its own display.
+e2e_setup_app() {
+    local source_dir="$1"
+    [[ -x "$source_dir/kelvora" ]] || e2e_fail "no program at $source_dir/kelvora"
     trap e2e_cleanup EXIT
     E2E_TMP="$(mktemp -d /tmp/kelvora-e2e.XXXXXX)"
     E2E_APP="$E2E_TMP/app"
@@ -48,7 +54,6 @@ e2e_setup() {
     cp -r "$source_dir"/. "$E2E_APP"/
     # Rank files of an earlier run would make this one differ from a first start.
     rm -f "$E2E_APP"/*.dat
-    e2e_start_xvfb
 }
 
 # Starts Xvfb on a display number it picks itself (-displayfd avoids races between test runs).
@@ -58,22 +63,23 @@ e2e_start_xvfb() {
     # -noreset: without it the server restarts whenever its last client leaves, and a program
     # started in that moment finds no display.
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
-    E2E_XVFB_PID=$!
+    E2E_DISPLAY_PID=$!
     local i
     for ((i = 0; i < 100; i++)); do
         if [[ -s "$fd_file" ]] && grep -q '^[0-9]' "$fd_file"; then
             export DISPLAY=":$(head -n1 "$fd_file" | tr -d '[:space:]')"
             return 0
         fi
-        kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
+        kill -0 "$E2E_DISPLAY_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_TMP/xvfb.log")"
         sleep 0.1
     done
     e2e_fail "Xvfb gave no display number within 10 s"
 }
 
-# Starts the copied program from its own folder; stdout and stderr go to $E2E_TMP.
+# e2e_start_app [ENV ARGUMENTS...]: starts the copied program from its own folder, with env's
+# arguments (-u NAME, NAME=VALUE) before it; stdout and stderr go to $E2E_TMP.
 e2e_start_app() {
-    (cd "$E2E_APP" && exec env SDL_AUDIODRIVER=dummy ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
+    (cd "$E2E_APP" && exec env "$@" SDL_AUDIODRIVER=dummy ./kelvora >"$E2E_TMP/stdout" 2>"$E2E_TMP/stderr") &
     E2E_APP_PID=$!
 }
 

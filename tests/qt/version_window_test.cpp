@@ -1,15 +1,18 @@
-// The version window on the real window backend, opened during play: the rain stands still
-// behind it, and goes on once the window is closed by another route than a click (its look and
-// the click are checked under Xvfb).
+// The version window on the real window backend, opened during play over the shown game window:
+// it is application-modal and transient for the game window, the rain stands still behind it,
+// and goes on once the window is closed by another route than a click (its look and the click
+// are checked under Xvfb).
 
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
 
 #include "core/app.hpp"
 #include "game/game_setup.hpp"
 #include "platform/headless/headless.hpp"
+#include "platform/qt/main_window.hpp"
 #include "platform/qt/qt_platform.hpp"
 #include "platform/qt/version_window.hpp"
 #include "shell/handlers.hpp"
@@ -26,6 +29,7 @@ TEST(QtVersionWindow, FreezesTheRainDuringPlayAndResumesItWhenClosed) {
     ASSERT_EQ(load_pictures(app.pictures, KELVORA_ASSET_DIR), "");
     app.app_dir = testing::make_temp_dir();
     platform.set_input_handler(&input);
+    platform.show();
     auto wait = [&](double seconds) { platform.run_events_until(platform.clock_seconds() + seconds); };
 
     app.state.screen_state = screen::official_play;
@@ -40,6 +44,9 @@ TEST(QtVersionWindow, FreezesTheRainDuringPlayAndResumesItWhenClosed) {
     QTimer::singleShot(0, [&] {
         auto* window = dynamic_cast<VersionWindow*>(QApplication::activeModalWidget());
         ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->windowModality(), Qt::ApplicationModal);
+        ASSERT_NE(window->windowHandle(), nullptr);
+        EXPECT_EQ(window->windowHandle()->transientParent(), platform.main_window().windowHandle());
         at_open = app.state.drop_grid;
         EXPECT_FALSE(platform.enabled());
         wait(1.0);

@@ -23,71 +23,13 @@
 #include "ranking/rank_file.hpp"
 #include "server/entry_form.hpp"
 #include "server/entry_queue.hpp"
+#include "tests/server/server_process.hpp"
 
 namespace kelvora::server {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// One run of the program with its stderr in a file; the port is taken from its first line.
-class ServerProcess {
-public:
-    ServerProcess(const std::string& dir, std::vector<std::string> args)
-        : log_(dir + "/server-" + std::to_string(++runs) + ".log") {
-        args.insert(args.begin(), {KELVORA_SERVER_PROGRAM, "--port", "0"});
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            // The server goes when the test goes, and holds none of the test's output open.
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            const int fd = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            dup2(fd, 1);
-            dup2(fd, 2);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        const std::regex listening("listening on http://127\\.0\\.0\\.1:([0-9]+)/");
-        for (int i = 0; i < 100 && port == 0 && running(); ++i) {
-            std::smatch match;
-            const std::string log = read_file(log_);
-            if (std::regex_search(log, match, listening)) port = std::stoi(match[1]);
-            std::this_thread::sleep_for(50ms);
-        }
-    }
-    ~ServerProcess() {
-        if (running()) stop(SIGKILL);
-    }
-    bool running() { return pid_ > 0 && status_ < 0 && waitpid(pid_, &status_, WNOHANG) == 0; }
-    // The exit status after the signal (or after it ended by itself).
-    int stop(int signal) {
-        if (status_ < 0) {
-            kill(pid_, signal);
-            waitpid(pid_, &status_, 0);
-        }
-        return status_;
-    }
-    int wait_exit() {
-        if (status_ < 0) waitpid(pid_, &status_, 0);
-        return status_;
-    }
-    std::string log() const { return read_file(log_); }
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port); }
-    int port = 0;
-
-private:
-    static inline int runs = 0;
-    std::string log_;
-    pid_t pid_ = -1;
-    int status_ = -1;
-};
 
 class ServerProcessTest : public ::testing::Test {
 protected:
@@ -270,6 +212,83 @@ TEST_F(ServerProcessTest, AcknowledgedEntriesSurviveAKill) {
     for (const auto& entry : kept) best = std::max(best, entry.second);
     EXPECT_EQ(table.score[1], best);
     EXPECT_EQ(restarted.stop(SIGINT), 0);
+}
+
+// The operator's commands beside a running server, whose pages follow them; a database file
+// moved away under the server; one the server may not write.
+TEST_F(ServerProcessTest, OperatorCommandsAndAMovedDatabase) {
+    ServerProcess server(dir, {"--db", db, "--entries-per-minute", "0"});
+    ASSERT_GT(server.port, 0) << server.log();
+    httplib::Client client("127.0.0.1", server.port);
+    for (int score : {10, 20, 30}) ASSERT_EQ(post_entry(client, "E" + std::to_string(score), score, make_password(score))->status, 303);
+    const auto command = [&](const std::string& args) {
+        std::string out;
+        FILE* pipe = popen((std::string(KELVORA_SERVER_PROGRAM) + " --db " + db + " " + args + " 2>&1").c_str(), "r");
+        for (int c; (c = fgetc(pipe)) != EOF;) out.push_back(char(c));
+        return std::make_pair(WEXITSTATUS(pclose(pipe)), out);
+    };
+    EXPECT_EQ(command("--list 2"), std::make_pair(0, "3\tE30\t30\t" + server_date() + "\n2\tE20\t20\t" + server_date() + "\n"));
+    const auto removed = command("--remove 2 7");
+    EXPECT_EQ(removed.first, 1);  // 7 is no entry
+    EXPECT_NE(removed.second.find("removed entry 2: E20 20"), std::string::npos) << removed.second;
+    EXPECT_EQ(command("--backup " + dir + "/copy.db").first, 0);
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_EQ(client.Get("/")->body.find("E20"), std::string::npos);  // the cached page followed
+
+    // Moved away between entries: what is acknowledged is in the file at the path.
+    fs::rename(db, dir + "/moved.db");
+    std::vector<int> acknowledged;
+    for (int score = 40; score < 50; ++score) {
+        auto res = post_entry(client, "M", score, make_password(score));
+        if (res && res->status == 303) acknowledged.push_back(score);
+        if (res && res->status != 303) EXPECT_EQ(res->status, 503);
+    }
+    EXPECT_GE(acknowledged.size(), 9u);
+    EXPECT_NE(server.log().find("no longer at its path"), std::string::npos);
+    EXPECT_EQ(server.stop(SIGTERM), 0);
+    const auto listed = command("--list");
+    for (int score : acknowledged) EXPECT_NE(listed.second.find("\tM\t" + std::to_string(score)), std::string::npos);
+    EXPECT_NE(command("--db " + dir + "/copy.db --list").second.find("E10"), std::string::npos);
+
+    // A file the server's user cannot write: it does not start, and says which file.
+    if (getuid() == 0) {
+        fs::permissions(dir, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+        ServerProcess unwritable(dir, {"--db", db}, 65534);
+        EXPECT_EQ(WEXITSTATUS(unwritable.wait_exit()), 1);
+        EXPECT_NE(unwritable.log().find("cannot open the database " + db), std::string::npos) << unwritable.log();
+    }
+}
+
+// Caches in front revalidate the pages with 304s; HTTPS straight from the server, with a
+// certificate made here.
+TEST_F(ServerProcessTest, PagesRevalidateAndHttpsServesThem) {
+    ASSERT_EQ(std::system(("cd " + dir + " && certtool --generate-privkey --outfile key.pem >/dev/null 2>&1 && "
+                           "printf 'cn = 127.0.0.1\\nip_address = 127.0.0.1\\nexpiration_days = 2\\ntls_www_server\\n' > t && "
+                           "certtool --generate-self-signed --load-privkey key.pem --template t --outfile cert.pem "
+                           ">/dev/null 2>&1").c_str()), 0);
+    ServerProcess plain(dir, {"--db", db});
+    ASSERT_GT(plain.port, 0) << plain.log();
+    httplib::Client client("127.0.0.1", plain.port);
+    for (const char* path : {"/", "/cgi-bin/list.cgi?filename=kelv&unit="}) {
+        const auto first = client.Get(path);
+        const std::string etag = first->get_header_value("ETag"), modified = first->get_header_value("Last-Modified");
+        ASSERT_FALSE(etag.empty() || modified.empty()) << path;
+        EXPECT_EQ(client.Get(path, {{"If-None-Match", etag}})->status, 304) << path;
+        EXPECT_EQ(client.Get(path, {{"If-Modified-Since", modified}})->status, 304) << path;
+        EXPECT_EQ(client.Get(path, {{"If-None-Match", "\"other\""}, {"If-Modified-Since", modified}})->status, 200);
+        ASSERT_EQ(post_entry(client, path[1] ? "L" : "T", 5, make_password(5))->status, 303);
+        const auto changed = client.Get(path, {{"If-None-Match", etag}});
+        EXPECT_EQ(changed->status, 200) << path;
+        EXPECT_NE(changed->get_header_value("ETag"), etag);
+    }
+
+    ServerProcess tls(dir, {"--db", db, "--tls-cert", dir + "/cert.pem", "--tls-key", dir + "/key.pem"});
+    ASSERT_NE(tls.log().find("listening on https://"), std::string::npos) << tls.log();
+    const std::string fetch = "curl -sf --noproxy '*' --cacert " + dir + "/cert.pem -o " + dir +
+                              "/list.html 'https://127.0.0.1:" + std::to_string(tls.port) +
+                              "/cgi-bin/list.cgi?filename=kelv&unit='";
+    ASSERT_EQ(std::system(fetch.c_str()), 0);
+    EXPECT_EQ(read_file(dir + "/list.html"), client.Get("/cgi-bin/list.cgi?filename=kelv&unit=")->body);
 }
 
 }  // namespace
