@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include <QApplication>
@@ -40,9 +41,33 @@ void pick_language(const std::string& locale_dir) {
     kelvora::set_text_face(kelvora::latin_font_family);
 }
 
+// Changed: --help without a display aborted in Qt's start-up. --help and --version now answer
+// before Qt starts; anything else is left to Qt (-platform and the like).
+bool answered_option(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("kelvora %s\n", KELVORA_VERSION);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "Usage: kelvora [--help] [--version] [Qt options]\n"
+                "Kelvora, a raindrop puzzle: opens the game's window.\n\n"
+                "  --help     show this help and exit\n"
+                "  --version  show the program's name and version and exit\n\n"
+                "The net ranking's server is KELVORA_RANKING_SERVER, else ranking_server= in\n"
+                "$XDG_CONFIG_HOME/kelvora/kelvora.conf, else http://127.0.0.1:8470.\n"
+                "See kelvora(6).\n");
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (answered_option(argc, argv)) return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
     // Everything is drawn with QPainter on plain widgets; OpenGL would only cost start-up time.
     setenv("QT_XCB_GL_INTEGRATION", "none", 0);
     // Whole device pixel ratios, so the picture is scaled by whole pixels on dense screens.

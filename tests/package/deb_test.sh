@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The Debian packages: `cpack -G DEB` builds kelvora and kelvora-server, lintian finds no error in
-# either, and the game package's files, unpacked into a fresh prefix with dpkg -x, make a game that
-# starts and plays its title music. Where debootstrap is installed and the machine lets root
+# The Debian packages: dpkg-buildpackage builds kelvora and kelvora-server (and their dbgsym) from
+# a copy of the source tree, lintian -EvIL +pedantic finds no error or warning, and the game
+# package's files, unpacked into a fresh prefix with dpkg -x, make a game that starts and plays
+# its title music. Where debootstrap is installed and the machine lets root
 # chroot, both packages are then installed with apt-get into a fresh Debian 12 base system: apt
 # brings their dependencies, the game starts from its desktop entry's command line as a new user,
-# and the server runs as its own system user over its state folder.
+# the server runs as its own system user over its state folder, debian/tests/smoke passes, and
+# purging both leaves nothing but the system user.
 # Usage: deb_test.sh BUILD_FOLDER (KELVORA_NO_CHROOT=1 leaves the chroot out).
 set -uo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -29,27 +31,44 @@ trap cleanup EXIT
 E2E_TMP="$(mktemp -d /tmp/kelvora-deb.XXXXXX)"
 chmod 755 "$E2E_TMP"
 
-# --- build and check the packages ---
-debs="$E2E_TMP/debs"
-(cd "$build" && cpack -G DEB -B "$debs" >"$E2E_TMP/cpack.log" 2>&1) || e2e_fail "cpack: $(tail -n 20 "$E2E_TMP/cpack.log")"
+# --- build the packages from a copy of the source tree, so nothing is written into the checkout ---
+source_tree="$(cd "$here/../.." && pwd)"
+src="$E2E_TMP/src/kelvora"
+mkdir -p "$src"
+if git -C "$source_tree" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    (cd "$source_tree" && git ls-files -z --cached --others --exclude-standard |
+        tar --null --ignore-failed-read -T - -cf - 2>/dev/null) | tar -C "$src" -xf -
+else
+    tar -C "$source_tree" --exclude=./.git --exclude="./$(basename "$build")" -cf - . | tar -C "$src" -xf -
+fi
+[[ -x "$src/debian/rules" ]] || e2e_fail "no debian/rules in the copied source tree"
+# ccache, where there is one, makes a second run quick; the packages are the same either way.
+command -v ccache >/dev/null && export CMAKE_CXX_COMPILER_LAUNCHER=ccache
+(cd "$src" && DEB_BUILD_OPTIONS="nocheck parallel=2" dpkg-buildpackage -b -us -uc >"$E2E_TMP/build.log" 2>&1) ||
+    e2e_fail "dpkg-buildpackage: $(tail -n 30 "$E2E_TMP/build.log")"
+debs="$E2E_TMP/src"
 game_deb="$(ls "$debs"/kelvora_*.deb 2>/dev/null)"
 server_deb="$(ls "$debs"/kelvora-server_*.deb 2>/dev/null)"
-[[ -f "$game_deb" && -f "$server_deb" ]] || e2e_fail "cpack made $(ls "$debs"), not the two packages"
+[[ -f "$game_deb" && -f "$server_deb" ]] || e2e_fail "dpkg-buildpackage made $(ls "$debs"), not the two packages"
+for package in kelvora kelvora-server; do
+    compgen -G "$debs/$package-dbgsym_*.deb" >/dev/null || e2e_fail "no $package-dbgsym package"
+done
 depends="$(dpkg-deb -f "$game_deb" Depends)"
 e2e_log "kelvora depends on: $depends"
-for needed in libqt6widgets6 fonts-ipafont-gothic timgm6mb-soundfont; do
+for needed in libqt6widgets6 fonts-ipafont-gothic fonts-liberation timgm6mb-soundfont; do
     grep -q "$needed" <<<"$depends" || e2e_fail "kelvora does not depend on $needed"
 done
 dpkg-deb -c "$game_deb" >"$E2E_TMP/contents"
-grep -q '/kelvora/kelvora_sound.so$' "$E2E_TMP/contents" || e2e_fail "no sound module in the package"
+grep -q ' ./usr/lib/[^/]*/kelvora/kelvora_sound.so$' "$E2E_TMP/contents" || e2e_fail "no sound module in the package"
 grep -q ' ./usr/games/kelvora$' "$E2E_TMP/contents" || e2e_fail "the program is not in /usr/games"
+dpkg-deb -c "$server_deb" >"$E2E_TMP/server-contents"
+grep -q ' ./lib/systemd/system/kelvora-server.service$' "$E2E_TMP/server-contents" || e2e_fail "no unit in kelvora-server"
 
-lintian --tag-display-limit 0 "$game_deb" "$server_deb" >"$E2E_TMP/lintian.log" 2>&1
-if grep -q '^E:' "$E2E_TMP/lintian.log"; then
-    e2e_fail "lintian errors: $(grep '^E:' "$E2E_TMP/lintian.log")"
+lintian -EvIL +pedantic --tag-display-limit 0 "$(ls "$debs"/*.changes)" >"$E2E_TMP/lintian.log" 2>&1
+if grep -q '^[EW]:' "$E2E_TMP/lintian.log"; then
+    e2e_fail "lintian: $(grep '^[EW]:' "$E2E_TMP/lintian.log")"
 fi
-e2e_log "lintian: no errors; $(grep -c '^W:' "$E2E_TMP/lintian.log") warnings"
-grep '^W:' "$E2E_TMP/lintian.log" >&2
+e2e_log "lintian: no errors or warnings ($(grep -c '^[IPX]:' "$E2E_TMP/lintian.log") notes)"
 
 # --- the game package unpacked into a fresh prefix ---
 e2e_start_xvfb
@@ -103,11 +122,12 @@ package_check_game chroot "$ROOT/home/player/.local/share/kelvora" \
     chroot "$ROOT" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 DISPLAY="$DISPLAY" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$E2E_TMP/chroot.audio" \
     runuser --login player --whitelist-environment=LANG,DISPLAY,SDL_AUDIODRIVER,SDL_DISKAUDIOFILE -c "$exec_line"
 
-# The server: its user, its state folder, its unit, and the program serving as that user.
+# The server: its user, its state folder, its enabled unit, and the program serving as that user.
 in_root getent passwd kelvora >/dev/null || e2e_fail "no system user kelvora"
 [[ "$(in_root stat -c %U /var/lib/kelvora-server)" == kelvora ]] || e2e_fail "no state folder owned by kelvora"
-unit="$ROOT/usr/lib/systemd/system/kelvora-server.service"
+unit="$ROOT/lib/systemd/system/kelvora-server.service"
 grep -q '^ExecStart=/usr/bin/kelvora-server ' "$unit" || e2e_fail "the unit does not start /usr/bin/kelvora-server"
+[[ -L "$ROOT/etc/systemd/system/multi-user.target.wants/kelvora-server.service" ]] || e2e_fail "the unit is not enabled"
 chroot --userspec=kelvora:kelvora "$ROOT" /usr/bin/kelvora-server --bind 127.0.0.1 --port 0 \
     --db /var/lib/kelvora-server/kelvora-ranking.db 2>"$E2E_TMP/server.log" &
 server_pid=$!
@@ -123,4 +143,22 @@ kill "$server_pid" && wait "$server_pid"
 grep -qi '<table' <<<"$page" || e2e_fail "the server's list page holds no table"
 [[ -s "$ROOT/var/lib/kelvora-server/kelvora-ranking.db" ]] || e2e_fail "the server wrote no database"
 e2e_log "the server ran as kelvora on port $port over its state folder"
+
+# The package's own smoke test (debian/tests), run as autopkgtest would on the installed packages.
+in_root apt-get install -y -q --no-install-recommends curl >>"$E2E_TMP/apt.log" 2>&1 || e2e_fail "apt-get install curl"
+cp "$src/debian/tests/smoke" "$ROOT/tmp/smoke"
+mkdir -p "$ROOT/tmp/smoke.tmp"
+in_root env AUTOPKGTEST_TMP=/tmp/smoke.tmp /tmp/smoke >"$E2E_TMP/smoke.log" 2>&1 ||
+    e2e_fail "debian/tests/smoke: $(cat "$E2E_TMP/smoke.log")"
+e2e_log "debian/tests/smoke passed"
+
+# Removed and purged, nothing is left but the system user, which Debian keeps, and the player's
+# own files.
+uid="$(in_root id -u kelvora)"
+in_root apt-get purge -y -q kelvora kelvora-server >>"$E2E_TMP/apt.log" 2>&1 || e2e_fail "apt-get purge: $(tail -n 20 "$E2E_TMP/apt.log")"
+left="$(find "$ROOT" -xdev \( -path "$ROOT/proc" -o -path "$ROOT/tmp" -o -path "$ROOT/home" \
+    -o -path "$ROOT/var/cache/apt" -o -path "$ROOT/var/log" \) -prune -o \( -iname '*kelvora*' -o -uid "$uid" \) -print)"
+[[ -z "$left" ]] || e2e_fail "left after purging: $left"
+in_root getent passwd kelvora >/dev/null || e2e_fail "purging removed the system user, which Debian keeps"
+e2e_log "purged: nothing left but the system user"
 e2e_log "PASS"
