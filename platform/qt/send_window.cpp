@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "platform/qt/qt_language.hpp"
 #include "platform/qt/qt_text.hpp"
 
 namespace kelvora {
@@ -17,23 +18,23 @@ namespace {
 constexpr int client_width = 360, client_height = 250;
 constexpr int title_pixels = 20, text_pixels = 12;
 
-constexpr const char* title_text = "ネットランキングに送る";
-constexpr const char* name_text = "名前";
-constexpr const char* send_text = "送信";
-constexpr const char* sending_text = "送っています…";
-constexpr const char* explanation_text = "選んだゲームを送ると、サーバーがそのリプレイを再生して得点を確かめます。";
+constexpr const char* title_text = N_("ネットランキングに送る");
+constexpr const char* name_text = N_("名前");
+constexpr const char* send_text = N_("送信");
+constexpr const char* sending_text = N_("送っています…");
+constexpr const char* explanation_text = N_("選んだゲームを送ると、サーバーがそのリプレイを再生して得点を確かめます。");
 constexpr const char* nothing_text =
-    "送っていないゲームはありません。公式ゲームを最後まで遊ぶと、ここに並びます。";
+    N_("送っていないゲームはありません。オフィシャルゲームを最後まで遊ぶと、ここに並びます。");
 
 QFont game_font(int pixels, bool bold) {
-    QFont font(QString::fromLatin1(game_font_family));
+    QFont font(QString::fromLatin1(text_face_family()));
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
 }
 
 QLabel* add_label(QWidget* window, QRect box, int pixels, bool bold, const QString& colour, const char* text) {
-    auto* label = new QLabel(QString::fromUtf8(text), window);
+    auto* label = new QLabel(qtr(text), window);
     label->setGeometry(box);
     label->setFont(game_font(pixels, bold));
     label->setStyleSheet(QStringLiteral("color: %1; background: transparent").arg(colour));
@@ -72,7 +73,7 @@ SendWindow::SendWindow(const std::vector<std::string>& replays, const std::strin
     name_->setMaxLength(3);
     name_->setFont(game_font(text_pixels, false));
 
-    button_ = new QPushButton(QString::fromUtf8(send_text), this);
+    button_ = new QPushButton(qtr(send_text), this);
     button_->setObjectName(QStringLiteral("send"));
     button_->setGeometry(client_width - 12 - 80, 155, 80, 28);
     button_->setFont(game_font(text_pixels, false));
@@ -90,7 +91,7 @@ SendWindow::SendWindow(const std::vector<std::string>& replays, const std::strin
 void SendWindow::send_chosen() {
     const int row = list_->currentRow();
     if (row < 0) return;
-    answer_->setText(QString::fromUtf8(sending_text));
+    answer_->setText(qtr(sending_text));
     button_->setEnabled(false);
     // The answer can take a few seconds; the window shows that it is on its way.
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
