@@ -72,7 +72,7 @@ shot title
 shows title open_image.bmp 168 120 166 377
 shows title open_image.bmp 360 30 70 300
 mapfile -t centres < <(e2e_menu_centres "$shots/title.png" "$menu_height")
-((${#centres[@]} == 5 && centres[4] < 495)) || e2e_fail "the menu bar shows ${#centres[@]} captions: ${centres[*]}"
+((${#centres[@]} == 6 && centres[5] < 495)) || e2e_fail "the menu bar shows ${#centres[@]} captions: ${centres[*]}"
 
 # The version window over the title, from the menu bar's third caption.
 xdotool mousemove --window "$wid" "${centres[2]}" $((menu_height / 2)) click 1

@@ -203,8 +203,9 @@ EOF
 }
 
 # e2e_menu_centres SHOT MENU_HEIGHT: the x centre of each caption in the menu bar strip of a
-# window screenshot, one a line: runs of columns holding dark pixels, with gaps of up to 5
-# columns inside one caption.
+# window screenshot, one a line: runs of columns holding dark pixels, with gaps of up to 9
+# columns inside one caption (a space between two English words), while captions stand about 14
+# columns apart.
 e2e_menu_centres() {
     local shot="$1" height="$2"
     convert "$shot" -crop "500x${height}+0+0" +repage -colorspace Gray txt:- | awk '
@@ -218,7 +219,7 @@ e2e_menu_centres() {
             start = -1; last = -100
             for (x = 0; x < 500; x++) {
                 if (!(x in dark)) continue
-                if (x - last > 6) {
+                if (x - last > 10) {
                     if (start >= 0) print int((start + last) / 2)
                     start = x
                 }
