@@ -10,14 +10,15 @@
 #include "server/entry_form.hpp"
 #include "tests/official_replay.hpp"
 #include "tests/server/server_process.hpp"
+#include "tests/server/temp_folder.hpp"
 
 namespace kelvora::server {
 namespace {
 
-TEST(ReplayRoute, VerifiesPlacesAndRefuses) {
-    char pattern[] = "/tmp/kelvora-replay-XXXXXX";
-    ASSERT_TRUE(mkdtemp(pattern));
-    const std::string dir = pattern;
+// The test's folder is removed afterwards, with the database it made.
+using ReplayRoute = TempFolderTest;
+
+TEST_F(ReplayRoute, VerifiesPlacesAndRefuses) {
     ::setenv("no_proxy", "127.0.0.1", 1);
     ServerProcess server(dir, {"--db", dir + "/ranking.db"});
     ASSERT_GT(server.port, 0) << server.log();

@@ -9,6 +9,7 @@
 
 #include "ranking/rank_file.hpp"
 #include "tests/server/server_process.hpp"
+#include "tests/server/temp_folder.hpp"
 
 namespace kelvora::server {
 namespace {
@@ -57,16 +58,7 @@ std::string entry(const std::string& name, int score, const std::string& extra_h
            "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-class ServerLimitsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kelvora-limits-XXXXXX";
-        ASSERT_TRUE(mkdtemp(pattern));
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string dir;
-};
+using ServerLimitsTest = TempFolderTest;
 
 TEST_F(ServerLimitsTest, RefusesWhatAnOutsiderCanMakeItSpend) {
     ServerProcess server(dir, {"--accept-passwords", "--db", dir + "/ranking.db", "--trust-proxy", "127.0.0.1"});
@@ -119,7 +111,9 @@ TEST_F(ServerLimitsTest, RefusesWhatAnOutsiderCanMakeItSpend) {
             statuses.push_back(reply.substr(at + 9, 3));
         EXPECT_EQ(statuses, c.expected) << c.what;
         EXPECT_LT(sent, 32u << 20) << c.what << ": the server kept reading";
-        if (c.expected == std::vector<std::string>{"200"}) EXPECT_EQ(body(reply), top_page) << c.what;
+        if (c.expected == std::vector<std::string>{"200"}) {
+            EXPECT_EQ(body(reply), top_page) << c.what;
+        }
     }
 
     // Sixteen connections per address; the seventeenth is told it is busy.

@@ -24,6 +24,7 @@
 #include "server/entry_form.hpp"
 #include "server/entry_queue.hpp"
 #include "tests/server/server_process.hpp"
+#include "tests/server/temp_folder.hpp"
 
 namespace kelvora::server {
 namespace {
@@ -31,25 +32,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-class ServerProcessTest : public ::testing::Test {
+class ServerProcessTest : public TempFolderTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/kelvora-server-XXXXXX";
-        ASSERT_TRUE(mkdtemp(pattern));
-        dir = pattern;
+        TempFolderTest::SetUp();
         db = dir + "/ranking.db";
         ::setenv("no_proxy", "127.0.0.1", 1);
         // A server may close a connection the client is still writing to.
         std::signal(SIGPIPE, SIG_IGN);
     }
-    void TearDown() override { fs::remove_all(dir); }
-
     static httplib::Result post_entry(httplib::Client& client, const std::string& name, std::int32_t score,
                                       const std::string& password) {
         return client.Post("/entry", encode_form({{"name", name}, {"score", std::to_string(score)}, {"password", password}}),
                            "application/x-www-form-urlencoded");
     }
-    std::string dir, db;
+    std::string db;
 };
 
 TEST_F(ServerProcessTest, TheGameDownloadsTheEnteredResults) {
@@ -241,7 +238,9 @@ TEST_F(ServerProcessTest, OperatorCommandsAndAMovedDatabase) {
     for (int score = 40; score < 50; ++score) {
         auto res = post_entry(client, "M", score, make_password(score));
         if (res && res->status == 303) acknowledged.push_back(score);
-        if (res && res->status != 303) EXPECT_EQ(res->status, 503);
+        if (res && res->status != 303) {
+            EXPECT_EQ(res->status, 503);
+        }
     }
     EXPECT_GE(acknowledged.size(), 9u);
     EXPECT_NE(server.log().find("no longer at its path"), std::string::npos);

@@ -8,27 +8,19 @@
 #include "server/entry_queue.hpp"
 #include "server/pages.hpp"
 #include "server/ranking_store.hpp"
+#include "tests/server/temp_folder.hpp"
 
 namespace kelvora::server {
 namespace {
 
-namespace fs = std::filesystem;
-
-class StoreTest : public ::testing::Test {
+class StoreTest : public TempFolderTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kelvora-store-XXXXXX";
-        ASSERT_TRUE(mkdtemp(pattern));
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
     std::unique_ptr<RankingStore> open() {
         std::string error;
         auto store = RankingStore::open(dir + "/ranking.db", error);
         EXPECT_TRUE(store) << error;
         return store;
     }
-    std::string dir;
 };
 
 TEST_F(StoreTest, KeepsEachResultOnceAndRanksEqualScoresByArrival) {
